@@ -1,0 +1,49 @@
+# Native Linux build: core library, unit tests, command-line host, benchmarks.
+option(VORN_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(VORN_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+add_library(vorn_core STATIC ${CORE_PORTABLE} ${CORE_POSIX})
+target_include_directories(vorn_core PUBLIC ${CMAKE_SOURCE_DIR})
+
+add_library(vorn_testhost STATIC ${HOST_PORTABLE} ${HOST_POSIX})
+target_include_directories(vorn_testhost PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(vorn_testhost PUBLIC vorn_core)
+
+if(CLI_PORTABLE OR CLI_POSIX)
+  find_package(PNG REQUIRED)
+  add_executable(vorn ${CLI_PORTABLE} ${CLI_POSIX})
+  target_link_libraries(vorn PRIVATE vorn_testhost PNG::PNG)
+endif()
+
+enable_testing()
+find_package(GTest REQUIRED)
+file(GLOB TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
+add_executable(vorn_tests ${TEST_SOURCES})
+target_link_libraries(vorn_tests PRIVATE vorn_testhost GTest::gtest GTest::gtest_main)
+include(GoogleTest)
+gtest_discover_tests(vorn_tests DISCOVERY_TIMEOUT 60
+  PROPERTIES ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
+
+# Tests that drive the command-line host and the real .8bf under Wine are
+# shell scripts in tests/system; each gets the build folders it needs.
+set(VORN_WIN32_DIR "" CACHE PATH "Build folder of the 32-bit cross build (for Wine tests)")
+set(VORN_WIN64_DIR "" CACHE PATH "Build folder of the 64-bit cross build (for Wine tests)")
+file(GLOB SYSTEM_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/system/*.sh)
+foreach(script ${SYSTEM_TESTS})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME system.${name} COMMAND bash ${script})
+  set_tests_properties(system.${name} PROPERTIES
+    ENVIRONMENT "VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR};VORN_NATIVE_DIR=${CMAKE_BINARY_DIR};VORN_WIN32_DIR=${VORN_WIN32_DIR};VORN_WIN64_DIR=${VORN_WIN64_DIR}"
+    SKIP_RETURN_CODE 77 TIMEOUT 900)
+endforeach()
+
+find_package(benchmark QUIET)
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+foreach(source ${BENCH_SOURCES})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(bench_${name} ${source})
+  target_link_libraries(bench_${name} PRIVATE vorn_testhost)
+endforeach()

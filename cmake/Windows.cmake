@@ -1,0 +1,31 @@
+# Cross build: the plug-in DLL and the Win32 host.
+if(VORN_ARCH STREQUAL "x64")
+  set(VORN_PLUGIN_NAME Vorn64)
+  set(VORN_HOST_NAME vornhost64)
+else()
+  set(VORN_PLUGIN_NAME Vorn)
+  set(VORN_HOST_NAME vornhost)
+endif()
+
+# Everything static: the .8bf imports nothing beyond system DLLs.
+set(VORN_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+file(GLOB RESOURCE_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
+include(cmake/Resources.cmake OPTIONAL)
+
+add_library(vorn_plugin SHARED ${CORE_PORTABLE} ${CORE_WIN32} ${VORN_RESOURCE_OBJECTS})
+target_include_directories(vorn_plugin PRIVATE ${CMAKE_SOURCE_DIR})
+set_target_properties(vorn_plugin PROPERTIES
+  OUTPUT_NAME ${VORN_PLUGIN_NAME} PREFIX "" SUFFIX ".8bf")
+target_link_options(vorn_plugin PRIVATE ${VORN_STATIC_LINK})
+target_link_libraries(vorn_plugin PRIVATE user32 kernel32 gdi32)
+
+# The Win32 host loads a .8bf at run time; it links only the host side.
+add_library(vorn_winhost STATIC ${HOST_PORTABLE} ${HOST_WIN32})
+target_include_directories(vorn_winhost PUBLIC ${CMAKE_SOURCE_DIR})
+if(CLI_WIN32)
+  add_executable(vornhost ${CLI_PORTABLE} ${CLI_WIN32})
+  set_target_properties(vornhost PROPERTIES OUTPUT_NAME ${VORN_HOST_NAME})
+  target_link_libraries(vornhost PRIVATE vorn_winhost comctl32 user32 gdi32)
+  target_link_options(vornhost PRIVATE ${VORN_STATIC_LINK})
+endif()

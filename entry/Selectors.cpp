@@ -1,0 +1,137 @@
+// The six selector handlers and the per-call initialisation.
+#include "entry/Selectors.h"
+
+#include "dialogs/AboutBox.h"
+#include "dialogs/FilterDialog.h"
+#include "entry/Parameters.h"
+#include "entry/Scripting.h"
+#include "filter/FilterPass.h"
+#include "host/Alert.h"
+#include "host/Handles.h"
+
+bool SetHostRect(Rect* rect, int16 left, int16 top, int16 right, int16 bottom) {
+    if (rect == nullptr) return false;
+    rect->top = top;
+    rect->left = left;
+    rect->bottom = bottom;
+    rect->right = right;
+    return true;
+}
+
+void ClearRequestRects(FilterRecord* filter) {
+    SetHostRect(&filter->inRect, 0, 0, 0, 0);
+    SetHostRect(&filter->outRect, 0, 0, 0, 0);
+    SetHostRect(&filter->maskRect, 0, 0, 0, 0);
+}
+
+void InitializeInstance(FilterInstance* instance) {
+    FilterRecord* filter = instance->filter;
+    filter->supportsPadding = 0;
+    instance->previewPixels = nullptr;
+    instance->previewMask = nullptr;
+    instance->transparencyPlane = nullptr;
+    instance->hasTransparency =
+        (filter->planes == 3 || filter->planes == 1) && filter->inTransparencyMask != 0 ? 1 : 0;
+    if (filter->parameters == nullptr) {
+        filter->parameters = NewOwnHandle(static_cast<int32>(sizeof(FilterParameters)));
+        if (filter->parameters != nullptr) {
+            ParametersOf(filter)->Amount = defaultAmount;
+        } else {
+            *instance->result = memFullErr;
+        }
+    }
+}
+
+void OnAbout(const AboutRecord* about) { RunAboutBox(about); }
+
+void OnParameters(FilterInstance* instance) {
+    InitializeInstance(instance);
+    instance->showDialog = 1;
+}
+
+void OnPrepare(FilterInstance* instance) {
+    instance->filter->bufferSpace = 0;
+    instance->filter->maxSpace = 0;
+}
+
+namespace {
+
+// Asks the host for the filter rectangle alone, every plane, 1:1.
+void RequestFilterRect(FilterInstance* instance) {
+    FilterRecord* filter = instance->filter;
+    filter->inputRate = 0x10000;
+    filter->maskRate = 0x10000;
+    filter->outLoPlane = 0;
+    filter->inLoPlane = 0;
+    filter->outHiPlane = static_cast<int16>(filter->planes - 1);
+    filter->inHiPlane = filter->outHiPlane;
+    filter->inputPadding = 255;
+    filter->outputPadding = filter->inputPadding;
+    filter->maskPadding = filter->inputPadding;
+    filter->inRect = filter->filterRect;
+    filter->outRect = filter->inRect;
+    filter->maskRect = filter->inRect;
+    instance->workRect.top = 0;
+    instance->workRect.left = 0;
+    instance->workRect.bottom =
+        static_cast<int16>(filter->filterRect.bottom - filter->filterRect.top);
+    instance->workRect.right =
+        static_cast<int16>(filter->filterRect.right - filter->filterRect.left);
+}
+
+}  // namespace
+
+void OnStart(FilterInstance* instance) {
+    FilterRecord* filter = instance->filter;
+    int16* result = instance->result;
+    *result = noErr;
+    if (!RequireAdvanceState(filter->advanceState, moduleHandle)) {
+        *result = userCanceledErr;
+        ClearRequestRects(filter);
+        return;
+    }
+    InitializeInstance(instance);
+    if (ParametersOf(filter) == nullptr) {
+        // No parameter block could be made: there is no Amount to work with.
+        *result = memFullErr;
+        ClearRequestRects(filter);
+        return;
+    }
+    ReadScriptParameters(instance);
+
+    if (instance->showDialog != 0) {
+        instance->showDialog = 0;
+        if (!RunFilterDialog(instance)) {
+            ClearRequestRects(filter);
+            return;
+        }
+        // The dialog left the request at the whole image, so the filter
+        // rectangle itself addresses the pixels inside the buffers.
+        instance->workRect = filter->filterRect;
+    } else {
+        // A pitch below 1 has no lattice and generation would never end;
+        // only scripting can bring such a value, and it is refused before
+        // any pixel is requested.
+        if (ParametersOf(filter)->Amount < 0) {
+            *result = filterBadParameters;
+            ClearRequestRects(filter);
+            return;
+        }
+        RequestFilterRect(instance);
+    }
+
+    *result = filter->advanceState();
+    if (*result == noErr) return;
+    ClearRequestRects(filter);
+}
+
+void OnContinue(FilterInstance* instance) {
+    FilterRecord* filter = instance->filter;
+    if (filter->filterRect.top != filter->filterRect.bottom &&
+        filter->filterRect.left != filter->filterRect.right) {
+        RunFilterPass(instance);
+    }
+    ClearRequestRects(filter);
+}
+
+void OnFinish(FilterInstance* instance) { WriteScriptParameters(instance); }

@@ -1,0 +1,11 @@
+// The filter itself: paints the labyrinth over the instance's workRect.
+#pragma once
+
+#include "entry/FilterInstance.h"
+
+// Reports through the host result of the instance: 0 when the labyrinth
+// was written, -128 when the host's abortProc stopped it, -108 when a
+// working buffer could not be had, -30100 when the record cannot be
+// filtered (no parameter block, an Amount below 0). Output is written only
+// on success.
+void RunFilterPass(FilterInstance* instance);

@@ -1,0 +1,22 @@
+// Labyrinth generation on a byte grid covering one work rectangle.
+#pragma once
+
+#include <cstdint>
+
+// Cell codes of a labyrinth grid.
+const uint8_t Open = 0;     // corridor: background colour
+const uint8_t Wall = 1;     // wall: foreground colour
+const uint8_t Outline = 2;  // selection outline, only while seeding
+
+// Seeds the width x height grid (row by row, one byte per pixel) and grows
+// walls on the lattice of the given pitch (>= 1). mask: the selection,
+// same layout, 0 = unselected; null for none. Answers false only when the
+// frontier list could not be created or grown; the grid's contents are then
+// unspecified and must not be painted.
+bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
+                    const uint8_t* mask);
+
+// Puts the order in which directions are tried back to its initial "UDLR".
+// The plug-in never calls it (the order runs on from pass to pass); it is for
+// tests and hosts that want repeatable output together with srand().
+void ResetDirectionOrder();

@@ -1,0 +1,289 @@
+// The host's side of a filter run: records, data delivery and the driving
+// of the selectors.
+#include "testhost/HostSession.h"
+
+#include "testhost/HostCallbacks.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+HostSession* activeSession = nullptr;
+
+int32 RectHeight(const Rect& r) { return r.bottom - r.top; }
+int32 RectWidth(const Rect& r) { return r.right - r.left; }
+bool RectEmpty(const Rect& r) { return RectHeight(r) <= 0 || RectWidth(r) <= 0; }
+
+// Sample of (row, column, channel) of an image, or the padding value when
+// the position lies outside it.
+uint32 ReadSample(const HostImage& image, int32 row, int32 column, int32 channel, int16 padding) {
+    if (row < 0 || row >= image.height || column < 0 || column >= image.width || channel < 0 ||
+        channel >= image.channels) {
+        uint32 fill = padding >= 0 ? static_cast<uint32>(padding) : 0;
+        return image.bytesPerSample == 2 ? fill * 32768 / 255 : fill;
+    }
+    size_t index = (static_cast<size_t>(row) * image.width + column) * image.channels + channel;
+    if (image.bytesPerSample == 1) return image.samples[index];
+    uint16 value;
+    memcpy(&value, &image.samples[index * 2], 2);
+    return value;
+}
+
+void WriteSample(HostImage* image, int32 row, int32 column, int32 channel, uint32 value) {
+    size_t index = (static_cast<size_t>(row) * image->width + column) * image->channels + channel;
+    if (image->bytesPerSample == 1) {
+        image->samples[index] = static_cast<uint8_t>(value);
+    } else {
+        uint16 narrow = static_cast<uint16>(value);
+        memcpy(&image->samples[index * 2], &narrow, 2);
+    }
+}
+
+void StoreInBuffer(uint8_t* at, int32 bytesPerSample, uint32 value) {
+    if (bytesPerSample == 1) {
+        *at = static_cast<uint8_t>(value);
+    } else {
+        uint16 narrow = static_cast<uint16>(value);
+        memcpy(at, &narrow, 2);
+    }
+}
+
+uint32 LoadFromBuffer(const uint8_t* at, int32 bytesPerSample) {
+    if (bytesPerSample == 1) return *at;
+    uint16 value;
+    memcpy(&value, at, 2);
+    return value;
+}
+
+// Fills a buffer with planes lo..hi of the rectangle; answers its row bytes.
+int32 Deliver(const HostImage& image, const Rect& rect, int16 lo, int16 hi, int16 padding,
+              int32 rowPadding, std::vector<uint8_t>* buffer) {
+    const int32 planes = hi - lo + 1;
+    const int32 bps = image.bytesPerSample;
+    const int32 rowBytes = RectWidth(rect) * planes * bps + rowPadding;
+    buffer->assign(static_cast<size_t>(rowBytes) * RectHeight(rect), 0xCD);
+    for (int32 r = 0; r < RectHeight(rect); ++r) {
+        uint8_t* row = buffer->data() + static_cast<size_t>(r) * rowBytes;
+        for (int32 c = 0; c < RectWidth(rect); ++c) {
+            for (int32 p = 0; p < planes; ++p) {
+                uint32 value = ReadSample(image, rect.top + r, rect.left + c, lo + p, padding);
+                StoreInBuffer(row + (static_cast<size_t>(c) * planes + p) * bps, bps, value);
+            }
+        }
+    }
+    return rowBytes;
+}
+
+uint8_t MaskAt(const HostImage& image, int32 row, int32 column) {
+    if (image.mask.empty()) return 255;
+    return image.mask[static_cast<size_t>(row) * image.width + column];
+}
+
+}  // namespace
+
+HostSession* ActiveHostSession() { return activeSession; }
+
+// Writes what the plug-in left in the output buffer back into the result
+// image, applying the selection as a host does: selected pixels take the
+// plug-in's values, unselected ones keep the original, partial ones blend.
+void CommitOutput(HostSession* session) {
+    if (RectEmpty(session->deliveredOut) || session->outBuffer.empty()) return;
+    const HostImage& source = session->source;
+    const Rect rect = session->deliveredOut;
+    const int32 planes = session->deliveredOutHi - session->deliveredOutLo + 1;
+    const int32 bps = source.bytesPerSample;
+    const int32 rowBytes = session->record.outRowBytes;
+    for (int32 r = 0; r < RectHeight(rect); ++r) {
+        const int32 row = rect.top + r;
+        if (row < 0 || row >= source.height) continue;
+        for (int32 c = 0; c < RectWidth(rect); ++c) {
+            const int32 column = rect.left + c;
+            if (column < 0 || column >= source.width) continue;
+            const uint32 m = MaskAt(source, row, column);
+            for (int32 p = 0; p < planes; ++p) {
+                const int32 channel = session->deliveredOutLo + p;
+                if (channel >= source.channels) continue;
+                const uint8_t* at = session->outBuffer.data() + static_cast<size_t>(r) * rowBytes +
+                                    (static_cast<size_t>(c) * planes + p) * bps;
+                uint32 filtered = LoadFromBuffer(at, bps);
+                uint32 original = ReadSample(source, row, column, channel, 0);
+                uint32 value = (original * (255 - m) + filtered * m + 127) / 255;
+                WriteSample(&session->result, row, column, channel, value);
+            }
+        }
+    }
+    session->deliveredOut = Rect{0, 0, 0, 0};
+}
+
+OSErr HostAdvanceState(HostSession* session) {
+    FilterRecord& record = session->record;
+    const HostImage& image = session->source;
+    ++session->advanceCalls;
+    CommitOutput(session);
+    const int32 bps = image.bytesPerSample;
+    const int16 planeLimit = static_cast<int16>(image.channels);
+
+    if (!RectEmpty(record.inRect)) {
+        if (record.inLoPlane < 0 || record.inHiPlane < record.inLoPlane ||
+            record.inHiPlane >= planeLimit)
+            return -50;  // paramErr: planes the host does not have
+        record.inRowBytes = Deliver(image, record.inRect, record.inLoPlane, record.inHiPlane,
+                                    record.inputPadding, session->settings.rowPadding,
+                                    &session->inBuffer);
+        record.inData = session->inBuffer.data();
+        record.inColumnBytes = session->settings.reportColumnBytes
+                                   ? (record.inHiPlane - record.inLoPlane + 1) * bps
+                                   : 0;
+    } else {
+        record.inData = nullptr;
+    }
+    if (!RectEmpty(record.outRect)) {
+        if (record.outLoPlane < 0 || record.outHiPlane < record.outLoPlane ||
+            record.outHiPlane >= planeLimit)
+            return -50;
+        record.outRowBytes = Deliver(image, record.outRect, record.outLoPlane, record.outHiPlane,
+                                     record.outputPadding, session->settings.rowPadding,
+                                     &session->outBuffer);
+        record.outData = session->outBuffer.data();
+        record.outColumnBytes = session->settings.reportColumnBytes
+                                    ? (record.outHiPlane - record.outLoPlane + 1) * bps
+                                    : 0;
+        session->deliveredOut = record.outRect;
+        session->deliveredOutLo = record.outLoPlane;
+        session->deliveredOutHi = record.outHiPlane;
+    } else {
+        record.outData = nullptr;
+    }
+    if (!RectEmpty(record.maskRect) && !image.mask.empty()) {
+        const Rect rect = record.maskRect;
+        const int32 rowBytes = RectWidth(rect) + session->settings.rowPadding;
+        session->maskBuffer.assign(static_cast<size_t>(rowBytes) * RectHeight(rect), 0);
+        for (int32 r = 0; r < RectHeight(rect); ++r) {
+            for (int32 c = 0; c < RectWidth(rect); ++c) {
+                const int32 row = rect.top + r;
+                const int32 column = rect.left + c;
+                uint8_t m = 0;
+                if (row >= 0 && row < image.height && column >= 0 && column < image.width)
+                    m = MaskAt(image, row, column);
+                else if (record.maskPadding >= 0)
+                    m = static_cast<uint8_t>(record.maskPadding);
+                session->maskBuffer[static_cast<size_t>(r) * rowBytes + c] = m;
+            }
+        }
+        record.maskData = session->maskBuffer.data();
+        record.maskRowBytes = rowBytes;
+    } else {
+        record.maskData = nullptr;
+    }
+    return noErr;
+}
+
+void OpenHostSession(HostSession* session, const HostImage& image, const HostSettings& settings) {
+    session->settings = settings;
+    session->source = image;
+    session->result = image;
+    memset(&session->record, 0, sizeof(session->record));
+    memset(&session->about, 0, sizeof(session->about));
+    session->platform.hwnd = settings.parentWindow;
+    session->about.platformData = &session->platform;
+
+    FilterRecord& record = session->record;
+    record.serialNumber = 0;
+    record.abortProc = HostAbortProcEntry;
+    record.imageSize.v = static_cast<int16>(image.height);
+    record.imageSize.h = static_cast<int16>(image.width);
+    record.planes = settings.planes;
+    record.filterRect = settings.filterRect;
+    if (RectEmpty(record.filterRect) && settings.filterRect.top == 0 &&
+        settings.filterRect.left == 0 && settings.filterRect.bottom == 0 &&
+        settings.filterRect.right == 0) {
+        record.filterRect = Rect{0, 0, static_cast<int16>(image.height),
+                                 static_cast<int16>(image.width)};
+    }
+    record.background = settings.background;
+    record.foreground = settings.foreground;
+    record.maxSpace = 64 * 1024 * 1024;
+    record.isFloating = settings.isFloating;
+    record.haveMask = image.mask.empty() ? 0 : 1;
+    record.autoMask = settings.autoMask;
+    record.hostSig = 0x766F726E;  // 'vorn'
+    record.imageMode = settings.imageMode;
+    record.imageHRes = 72 << 16;
+    record.imageVRes = 72 << 16;
+    record.wholeSize = record.imageSize;
+    record.platformData = &session->platform;
+    record.displayPixels = settings.haveDisplayPixels ? HostDisplayPixelsEntry : nullptr;
+    record.advanceState = settings.haveAdvanceState ? HostAdvanceStateEntry : nullptr;
+    record.supportsPadding = 1;
+    record.inputPadding = -3;
+    record.outputPadding = -3;
+    record.maskPadding = -3;
+    record.inLayerPlanes = settings.inLayerPlanes;
+    record.inTransparencyMask = settings.inTransparencyMask;
+    record.inColumnBytes = 0;
+    record.outColumnBytes = 0;
+
+    InstallHandleSuite(session);
+    InstallDescriptorSuites(session);
+
+    session->data = 0;
+    session->deliveredOut = Rect{0, 0, 0, 0};
+    session->advanceCalls = session->abortPolls = session->displayCalls = 0;
+    session->cancelRequested = false;
+}
+
+void CloseHostSession(HostSession* session) {
+    FilterRecord& record = session->record;
+    if (record.descriptorParameters != nullptr && session->descriptorParameters.descriptor) {
+        HostDisposeHandle(session->descriptorParameters.descriptor);
+        session->descriptorParameters.descriptor = nullptr;
+    }
+    // The parameter block is the host's from its creation on; an own handle
+    // of the plug-in's is left for the process to reclaim, as hosts do when
+    // they cannot tell whose it is.
+    if (activeSession == session) activeSession = nullptr;
+}
+
+int16 CallSelector(HostSession* session, PluginEntryProc entry, int16 selector) {
+    activeSession = session;
+    int16 result = 0x7E7E;  // a host's stale value; the plug-in must write its own
+    void* block = selector == filterSelectorAbout ? static_cast<void*>(&session->about)
+                                                  : static_cast<void*>(&session->record);
+    entry(selector, block, &session->data, &result);
+    return result;
+}
+
+int16 RunFilterSession(HostSession* session, PluginEntryProc entry, bool withParameters) {
+    int16 result = noErr;
+    if (withParameters) {
+        result = CallSelector(session, entry, filterSelectorParameters);
+        if (result != noErr) return result;
+    }
+    result = CallSelector(session, entry, filterSelectorPrepare);
+    if (result != noErr) return result;
+    result = CallSelector(session, entry, filterSelectorStart);
+    if (result != noErr) {
+        session->result = session->source;  // a failed run changes nothing
+        return result;
+    }
+    FilterRecord& record = session->record;
+    for (int32 round = 0; round < 100000; ++round) {
+        result = CallSelector(session, entry, filterSelectorContinue);
+        if (result != noErr) break;
+        if (RectEmpty(record.inRect) && RectEmpty(record.outRect) && RectEmpty(record.maskRect))
+            break;
+        OSErr delivered = HostAdvanceState(session);
+        if (delivered != noErr) {
+            result = delivered;
+            break;
+        }
+    }
+    if (result != noErr) {
+        session->result = session->source;
+        session->deliveredOut = Rect{0, 0, 0, 0};
+        return result;
+    }
+    CommitOutput(session);
+    return CallSelector(session, entry, filterSelectorFinish);
+}
