@@ -29,3 +29,14 @@ if(CLI_WIN32)
   target_link_libraries(vornhost PRIVATE vorn_winhost comctl32 user32 gdi32)
   target_link_options(vornhost PRIVATE ${VORN_STATIC_LINK})
 endif()
+
+# Win32 test drivers: each tests/win32/*.cpp is a program that loads the real
+# plug-in and checks it from the host's side; tests/system scripts run them
+# under Wine.
+file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+foreach(source ${WIN32_TEST_SOURCES})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(win_${name} ${source})
+  target_link_libraries(win_${name} PRIVATE vorn_winhost comctl32 user32 gdi32)
+  target_link_options(win_${name} PRIVATE ${VORN_STATIC_LINK})
+endforeach()

@@ -1,0 +1,13 @@
+#!/bin/bash
+# The real Vorn.8bf under Wine, loaded by host programs whose executable
+# names are those of the hosts the plug-in tells apart.
+source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$VORN_WIN32_DIR/Vorn.8bf" "$work/"
+status=0
+for name in vornhost.exe Photoshop.exe premiere.exe Premiere.exe Fireworks.exe; do
+    cp "$VORN_WIN32_DIR/win_dispatch.exe" "$work/$name"
+    (cd "$work" && run_wine 120 "./$name" Vorn.8bf) || status=1
+done
+exit $status
