@@ -1,0 +1,27 @@
+#!/bin/bash
+# The host version alert of the real Vorn.8bf under Wine on a virtual
+# display: a host without advanceState gets the warning box, one with it
+# gets none. The box is captured to alert-box.bmp (and .png) in the cross
+# build folder.
+#
+# A wineserver that was started without a display (by wineboot, or by a
+# test running beside this one in a shared prefix) cannot show windows on
+# the virtual display, so this test keeps a prefix of its own and lets its
+# wineserver end before the display goes away.
+export VORN_WINEPREFIX="${VORN_WIN32_DIR:-}/wineprefix-alert"
+source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
+timeout 120 wineserver -w
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$VORN_WIN32_DIR/Vorn.8bf" "$VORN_WIN32_DIR/win_alert.exe" "$work/"
+shot="$VORN_WIN32_DIR/alert-box.bmp"
+rm -f "$shot" "${shot%.bmp}.png"
+cd "$work"
+timeout 180 xvfb-run -a -s "-screen 0 1024x768x24" \
+    bash -c 'wine ./win_alert.exe Vorn.8bf "$1"; status=$?; timeout 60 wineserver -w; exit $status' \
+    alert "$shot"
+status=$?
+if [ $status -eq 0 ] && command -v convert > /dev/null && [ -f "$shot" ]; then
+    convert "$shot" "${shot%.bmp}.png" || true
+fi
+exit $status
