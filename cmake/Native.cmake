@@ -31,12 +31,13 @@ gtest_discover_tests(vorn_tests DISCOVERY_TIMEOUT 60
 # shell scripts in tests/system; each gets the build folders it needs.
 set(VORN_WIN32_DIR "" CACHE PATH "Build folder of the 32-bit cross build (for Wine tests)")
 set(VORN_WIN64_DIR "" CACHE PATH "Build folder of the 64-bit cross build (for Wine tests)")
+set(VORN_RELEASE_DIR "" CACHE PATH "Build folder of the optimised native build (command-line host)")
 file(GLOB SYSTEM_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/system/*.sh)
 foreach(script ${SYSTEM_TESTS})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME system.${name} COMMAND bash ${script})
   set_tests_properties(system.${name} PROPERTIES
-    ENVIRONMENT "VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR};VORN_NATIVE_DIR=${CMAKE_BINARY_DIR};VORN_WIN32_DIR=${VORN_WIN32_DIR};VORN_WIN64_DIR=${VORN_WIN64_DIR}"
+    ENVIRONMENT "VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR};VORN_NATIVE_DIR=${CMAKE_BINARY_DIR};VORN_WIN32_DIR=${VORN_WIN32_DIR};VORN_WIN64_DIR=${VORN_WIN64_DIR};VORN_RELEASE_DIR=${VORN_RELEASE_DIR}"
     SKIP_RETURN_CODE 77 TIMEOUT 900)
 endforeach()
 
