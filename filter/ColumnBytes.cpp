@@ -1,0 +1,18 @@
+#include "filter/PixelPlanes.h"
+
+int32_t BytesPerSample(int16 imageMode) {
+    return imageMode == plugInModeGray16 || imageMode == plugInModeRGB48 ? 2 : 1;
+}
+
+int32_t PlaneCountOf(int16 planes) {
+    if (planes <= 0) return 0;
+    return planes < maxPlaneCount ? planes : maxPlaneCount;
+}
+
+void DefaultColumnBytes(FilterInstance* instance) {
+    if (instance == nullptr || instance->filter == nullptr) return;
+    FilterRecord* filter = instance->filter;
+    const int32 pixelBytes = int32(filter->planes) * BytesPerSample(filter->imageMode);
+    if (filter->inColumnBytes <= 0) filter->inColumnBytes = pixelBytes;
+    if (filter->outColumnBytes <= 0) filter->outColumnBytes = pixelBytes;
+}
