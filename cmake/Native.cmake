@@ -39,6 +39,10 @@ foreach(script ${SYSTEM_TESTS})
   set_tests_properties(system.${name} PROPERTIES
     ENVIRONMENT "VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR};VORN_NATIVE_DIR=${CMAKE_BINARY_DIR};VORN_WIN32_DIR=${VORN_WIN32_DIR};VORN_WIN64_DIR=${VORN_WIN64_DIR};VORN_RELEASE_DIR=${VORN_RELEASE_DIR}"
     SKIP_RETURN_CODE 77 TIMEOUT 900)
+  # Wine tests share one prefix and its wineserver: one at a time.
+  if(name MATCHES "_wine")
+    set_tests_properties(system.${name} PROPERTIES RESOURCE_LOCK wine)
+  endif()
 endforeach()
 
 find_package(benchmark QUIET)

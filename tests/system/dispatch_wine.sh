@@ -3,7 +3,7 @@
 # names are those of the hosts the plug-in tells apart.
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+at_exit "rm -rf '$work'"
 cp "$VORN_WIN32_DIR/Vorn.8bf" "$work/"
 status=0
 for name in vornhost.exe Photoshop.exe premiere.exe Premiere.exe Fireworks.exe; do

@@ -1,20 +1,57 @@
 # Shared set-up for tests that run Win32 programs under Wine. Source it;
 # it exits 77 (skipped) when no cross build was given.
+#
+# Every Wine program runs with a display: a wineserver started without one
+# cannot show windows later, and the server outlives single programs. When
+# the caller gives no DISPLAY, a virtual one is started for this script and
+# the wineserver is ended before it goes away.
 set -u
 if [ -z "${VORN_WIN32_DIR:-}" ] || [ ! -f "$VORN_WIN32_DIR/Vorn.8bf" ]; then
     echo "no 32-bit cross build: skipped"
     exit 77
 fi
-if ! command -v wine > /dev/null; then
-    echo "wine is not installed: skipped"
+if ! command -v wine > /dev/null || ! command -v Xvfb > /dev/null; then
+    echo "wine or Xvfb is not installed: skipped"
     exit 77
 fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX="${VORN_WINEPREFIX:-$VORN_WIN32_DIR/wineprefix}"
-export WINEARCH=win64
+
+wine_exit_actions=()
+# at_exit COMMAND: runs COMMAND when the script ends (after the Wine clean-up).
+at_exit() {
+    wine_exit_actions+=("$1")
+}
+wine_finish() {
+    local status=$?
+    timeout 60 wineserver -k > /dev/null 2>&1 || true
+    for action in "${wine_exit_actions[@]}"; do
+        eval "$action" || true
+    done
+    if [ -n "${wine_xvfb_pid:-}" ]; then
+        kill "$wine_xvfb_pid" 2> /dev/null || true
+    fi
+    exit $status
+}
+trap wine_finish EXIT
+
+if [ -z "${DISPLAY:-}" ]; then
+    for number in $(seq 91 140); do
+        [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] || break
+    done
+    Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
+    wine_xvfb_pid=$!
+    export DISPLAY=":$number"
+    for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$number" ] && break
+        sleep 0.1
+    done
+fi
+
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    timeout 180 wineboot -i > /dev/null 2>&1 || true
+    timeout 300 wineboot -i > /dev/null 2>&1 || true
+    timeout 120 wineserver -w || true
 fi
 
 # run_wine SECONDS PROGRAM [ARGS...]: a Win32 program, never left hanging.
@@ -24,9 +61,12 @@ run_wine() {
     timeout "$seconds" wine "$@"
 }
 
-# Windows on a virtual display, for programs that open windows.
+# The same for programs that open windows (the display is always there).
 run_wine_x() {
-    local seconds=$1
-    shift
-    timeout "$seconds" xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
+    run_wine "$@"
+}
+
+# screenshot FILE.png: the whole virtual display.
+screenshot() {
+    import -display "$DISPLAY" -window root "$1"
 }
