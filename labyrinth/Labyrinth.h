@@ -9,10 +9,11 @@ const uint8_t Wall = 1;     // wall: foreground colour
 const uint8_t Outline = 2;  // selection outline, only while seeding
 
 // Seeds the width x height grid (row by row, one byte per pixel) and grows
-// walls on the lattice of the given pitch (>= 1). mask: the selection,
-// same layout, 0 = unselected; null for none. Answers false only when the
-// frontier list could not be created or grown; the grid's contents are then
-// unspecified and must not be painted.
+// walls on the lattice of the given pitch (>= 1; below 1 there is no lattice
+// and the grid keeps its seed walls alone). mask: the selection, same layout,
+// 0 = unselected; null for none. Randomness comes from rand(), which is never
+// seeded here. Answers false only when the frontier list could not be created
+// or grown; the grid's contents are then unspecified and must not be painted.
 bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
                     const uint8_t* mask);
 

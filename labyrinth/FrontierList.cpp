@@ -1,0 +1,69 @@
+// The growable list of grid points from which wall growth resumes.
+#include "labyrinth/LabyrinthParts.h"
+
+#include "host/HeapMemory.h"
+
+#include <cstdint>
+
+FrontierList* CreateFrontierList(int32_t capacity) {
+    FrontierList* list = static_cast<FrontierList*>(AllocBuffer(sizeof(FrontierList)));
+    if (list == nullptr) return nullptr;
+    list->capacity = 0;
+    list->lastIndex = -1;
+    list->items = nullptr;
+    list->peakCount = 0;
+    if (capacity > 0) {
+        size_t bytes = 0;
+        void* items = nullptr;
+        if (BufferBytes(static_cast<size_t>(capacity), sizeof(GridPoint), &bytes))
+            items = AllocBuffer(bytes);
+        if (items == nullptr) {
+            FreeBuffer(list);
+            return nullptr;
+        }
+        list->items = static_cast<GridPoint*>(items);
+        list->capacity = capacity;
+    }
+    return list;
+}
+
+// Doubles the array. Nothing changes when the new capacity would not fit in
+// int32 or in memory; the old array then stays valid and in place.
+static bool GrowFrontierList(FrontierList* list) {
+    int32_t newCapacity = 1;
+    if (list->capacity > 0) {
+        if (list->capacity > INT32_MAX / 2) return false;
+        newCapacity = list->capacity * 2;
+    }
+    size_t bytes = 0;
+    if (!BufferBytes(static_cast<size_t>(newCapacity), sizeof(GridPoint), &bytes)) return false;
+    void* items = ResizeBuffer(list->items, bytes);
+    if (items == nullptr) return false;
+    list->items = static_cast<GridPoint*>(items);
+    list->capacity = newCapacity;
+    return true;
+}
+
+bool PushPoint(FrontierList* list, int32_t column, int32_t row) {
+    if (list->lastIndex >= list->capacity - 1 && !GrowFrontierList(list)) return false;
+    ++list->lastIndex;
+    list->items[list->lastIndex].column = column;
+    list->items[list->lastIndex].row = row;
+    if (list->lastIndex >= list->peakCount) list->peakCount = list->lastIndex + 1;
+    return true;
+}
+
+void DropLast(FrontierList* list) { --list->lastIndex; }
+
+GridPoint TakeAt(FrontierList* list, int32_t index) {
+    GridPoint point = list->items[index];
+    list->items[index] = list->items[list->lastIndex];
+    DropLast(list);
+    return point;
+}
+
+void DestroyFrontierList(FrontierList* list) {
+    if (list == nullptr) return;
+    if (list->capacity > 0) FreeBuffer(list->items);
+    FreeBuffer(list);
+}

@@ -1,0 +1,110 @@
+// The pieces of labyrinth generation: the growable frontier list, grid
+// seeding, the two target tests and the choice of direction. BuildLabyrinth
+// (Labyrinth.h) is the only entry the filter pass uses; the pieces are
+// declared here so that they can be exercised one by one.
+#pragma once
+
+#include "labyrinth/Labyrinth.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// A labyrinth grid is width x height cells of one byte, row by row: the cell
+// in column c and row r is cells[r * width + c]. Row 0 is the top row of the
+// work rectangle, column 0 its left edge. The filter pass owns the memory.
+struct LabyrinthGrid {
+    uint8_t* cells;
+    int32_t width;
+    int32_t height;
+};
+
+// Offset of a cell, computed in size_t so that big grids do not overflow.
+inline size_t CellIndex(int32_t width, int32_t column, int32_t row) {
+    return static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(column);
+}
+
+struct GridPoint {
+    int32_t column;
+    int32_t row;
+};
+
+// Points from which wall growth resumes. The entry count is lastIndex + 1;
+// lastIndex is -1 when the list is empty. peakCount is the largest entry
+// count the list has held (for measurements only; nothing depends on it).
+struct FrontierList {
+    int32_t capacity;
+    int32_t lastIndex;
+    GridPoint* items;
+    int32_t peakCount;
+};
+
+// New empty list able to hold `capacity` points (a capacity below 1 makes a
+// list without an array, which gets one on the first push). Null when out of
+// memory.
+FrontierList* CreateFrontierList(int32_t capacity);
+
+// Appends a point, doubling the capacity first when the array is full.
+// Answers false, leaving the list exactly as it was, when the array cannot
+// grow (out of memory, or a capacity that would not fit in int32).
+bool PushPoint(FrontierList* list, int32_t column, int32_t row);
+
+// Removes the last entry; the list must not be empty.
+void DropLast(FrontierList* list);
+
+// Removes and answers the entry at index (0 <= index <= lastIndex); the last
+// entry takes its place, so the order of the others is not kept.
+GridPoint TakeAt(FrontierList* list, int32_t index);
+
+// Releases the array and the list; null is allowed.
+void DestroyFrontierList(FrontierList* list);
+
+// Clears the grid and lays the seed walls, pushing each onto the list in
+// row-by-row order. Without a mask: the rectangle's border. With a mask
+// (0 = unselected): the unselected cells, the selection's outline and the
+// cells that close its diagonal steps. Afterwards every cell is Open or Wall.
+// Answers false when the list could not grow; the grid is then incomplete.
+bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
+              FrontierList* list);
+
+// Direction letters. "U" steps to row + 1 (down the image), "D" to row - 1,
+// "L" to column - 1, "R" to column + 1; "E" means no direction is possible.
+const char directionUp = 'U';
+const char directionDown = 'D';
+const char directionLeft = 'L';
+const char directionRight = 'R';
+const char directionNone = 'E';
+
+// The order in which ChooseDirection tries the four directions. It starts as
+// "UDLR", is reshuffled at every ChooseDirection and otherwise kept for as
+// long as the library stays loaded.
+extern char directionOrder[4];
+
+// The strict test: the cell is inside the grid and neither it nor any of its
+// eight neighbours inside the grid is a wall.
+bool IsClearTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
+                   int32_t row);
+
+// The lenient test for a target reached from between two lattice points: the
+// cell is inside the grid and free, has at most one wall among its four
+// edge-sharing neighbours, and the two cells flanking it on the far side
+// from that wall are free.
+bool IsReachableTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
+                       int32_t row);
+
+// Reshuffles directionOrder (exactly four rand() calls) and answers the first
+// direction in that order whose next lattice point passes its test, or "E".
+// A position outside the grid answers "E" after the shuffle.
+char ChooseDirection(const uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
+                     int32_t column, int32_t row);
+
+// Index of the next frontier entry to resume from: rand() mod lastIndex when
+// lastIndex > 0 (one rand() call), else 0 (no call).
+int32_t PickIndex(int32_t lastIndex);
+
+// Grows walls from the seeded grid and its frontier list until the list is
+// empty, starting at cell (0, 0) (on an empty grid that is one fruitless
+// ChooseDirection). A pitch below 1 grows nothing and draws no numbers.
+// Answers false when the list could not grow; the caller destroys the list
+// either way.
+bool GrowWalls(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
+               FrontierList* list);
