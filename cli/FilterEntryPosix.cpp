@@ -1,0 +1,23 @@
+// The native host: the plug-in's core is linked in, so its entry point is
+// called directly and there is no file to load or property list to read.
+#include "cli/FilterEntry.h"
+
+#include "entry/Selectors.h"
+
+bool OpenFilterEntry(const std::string& pluginPath, FilterEntry* filter, std::string* error) {
+    if (!pluginPath.empty()) {
+        *error = "--plugin needs the Win32 host vornhost.exe; vorn has the filter built in";
+        return false;
+    }
+    filter->entry = PluginMain;
+    filter->module = nullptr;
+    filter->haveProperties = false;
+    return true;
+}
+
+void CloseFilterEntry(FilterEntry* filter) { filter->entry = nullptr; }
+
+bool ReadFilterProperties(const std::string&, std::vector<PiplProperties>*, std::string* error) {
+    *error = "--list needs the Win32 host vornhost.exe, which loads .8bf files";
+    return false;
+}
