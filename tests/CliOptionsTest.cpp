@@ -1,0 +1,163 @@
+// The command line: options, colours and numbers.
+#include "cli/CliOptions.h"
+#include "cli/ColorText.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+bool Parse(std::vector<std::string> words, CliOptions* options, std::string* error) {
+    words.insert(words.begin(), "vorn");
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(&word[0]);
+    return ParseCliOptions(int(argv.size()), argv.data(), options, error);
+}
+
+TEST(CliColours, HexAndNamesBecomeSixteenBitComponents) {
+    RGBColor c;
+    ASSERT_TRUE(ParseColor("#ff8000", &c));
+    EXPECT_EQ(c.red, 65535);
+    EXPECT_EQ(c.green, 0x80 * 257);
+    EXPECT_EQ(c.blue, 0);
+    ASSERT_TRUE(ParseColor("#0A0b0C", &c));
+    EXPECT_EQ(c.red, 10 * 257);
+    EXPECT_EQ(c.green, 11 * 257);
+    EXPECT_EQ(c.blue, 12 * 257);
+    ASSERT_TRUE(ParseColor("#123456789abc", &c));
+    EXPECT_EQ(c.red, 0x1234);
+    EXPECT_EQ(c.green, 0x5678);
+    EXPECT_EQ(c.blue, 0x9ABC);
+    ASSERT_TRUE(ParseColor("White", &c));
+    EXPECT_EQ(c.red, 65535);
+    EXPECT_EQ(c.blue, 65535);
+    ASSERT_TRUE(ParseColor("black", &c));
+    EXPECT_EQ(c.green, 0);
+    ASSERT_TRUE(ParseColor("grey", &c));
+    EXPECT_EQ(c.red, 128 * 257);
+    ASSERT_TRUE(ParseColor("MAGENTA", &c));
+    EXPECT_EQ(c.green, 0);
+    EXPECT_EQ(c.blue, 65535);
+    for (const char* bad : {"", "#", "#12345", "#1234567", "#gg0000", "ff0000", "purple",
+                            "#12345678", "# 12345"}) {
+        EXPECT_FALSE(ParseColor(bad, &c)) << bad;
+    }
+}
+
+TEST(CliColours, GrayValueUsesLumaWeights) {
+    EXPECT_EQ(GrayOf(RGBColor{65535, 65535, 65535}).red, 65535);
+    EXPECT_EQ(GrayOf(RGBColor{0, 0, 0}).green, 0);
+    EXPECT_EQ(GrayOf(RGBColor{1000, 1000, 1000}).blue, 1000);
+    const RGBColor red = GrayOf(RGBColor{65535, 0, 0});
+    EXPECT_EQ(red.red, 19595);  // 0.299 x 65535, rounded
+    EXPECT_EQ(red.green, red.red);
+    EXPECT_EQ(GrayOf(RGBColor{0, 65535, 0}).red, 38469);
+    EXPECT_EQ(GrayOf(RGBColor{0, 0, 65535}).red, 7471);
+}
+
+TEST(CliOptions, DefaultsAndEveryOption) {
+    CliOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"in.png", "out.png"}, &options, &error)) << error;
+    EXPECT_EQ(options.input, "in.png");
+    EXPECT_EQ(options.output, "out.png");
+    EXPECT_EQ(options.amount, 10);
+    EXPECT_EQ(options.foreground.red, 0);
+    EXPECT_EQ(options.background.red, 65535);
+    EXPECT_FALSE(options.seedGiven);
+    EXPECT_EQ(options.progress, progressAuto);
+    EXPECT_FALSE(options.dialog);
+
+    CliOptions all;
+    ASSERT_TRUE(Parse({"--amount", "25", "--fg=#010203", "--bg", "red", "--mask", "m.png",
+                       "--seed=4294967295", "--progress", "--plugin", "P.8bf", "--dialog", "a.png",
+                       "--", "-b.png"},
+                      &all, &error))
+        << error;
+    EXPECT_EQ(all.amount, 25);
+    EXPECT_EQ(all.foreground.blue, 3 * 257);
+    EXPECT_EQ(all.background.red, 65535);
+    EXPECT_EQ(all.background.green, 0);
+    EXPECT_EQ(all.maskPath, "m.png");
+    EXPECT_TRUE(all.seedGiven);
+    EXPECT_EQ(all.seed, 4294967295u);
+    EXPECT_EQ(all.progress, progressAlways);
+    EXPECT_EQ(all.pluginPath, "P.8bf");
+    EXPECT_TRUE(all.dialog);
+    EXPECT_EQ(all.input, "a.png");
+    EXPECT_EQ(all.output, "-b.png");
+
+    CliOptions quiet;
+    ASSERT_TRUE(Parse({"--no-progress", "--amount=-3", "x", "y"}, &quiet, &error)) << error;
+    EXPECT_EQ(quiet.progress, progressNever);
+    EXPECT_EQ(quiet.amount, -3);  // the plug-in decides about it
+
+    CliOptions list;
+    ASSERT_TRUE(Parse({"--list", "V.8bf"}, &list, &error)) << error;
+    EXPECT_TRUE(list.list);
+    EXPECT_EQ(list.listPath, "V.8bf");
+    CliOptions about;
+    ASSERT_TRUE(Parse({"--about"}, &about, &error)) << error;
+    EXPECT_TRUE(about.about);
+    CliOptions help;
+    ASSERT_TRUE(Parse({"-h"}, &help, &error)) << error;
+    EXPECT_TRUE(help.help);
+}
+
+TEST(CliOptions, RefusalsNameTheProblem) {
+    struct Case {
+        std::vector<std::string> words;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{"in.png"}, "INPUT.png and OUTPUT.png are needed"},
+        {{"a", "b", "c"}, "unexpected argument c"},
+        {{"--amount", "40000", "a", "b"}, "--amount needs a whole number"},
+        {{"--amount", "ten", "a", "b"}, "--amount needs a whole number"},
+        {{"--amount", "5x", "a", "b"}, "--amount needs a whole number"},
+        {{"a", "b", "--amount"}, "--amount needs a value"},
+        {{"--amount=", "a", "b"}, "--amount needs a value"},
+        {{"--fg", "purple", "a", "b"}, "--fg needs a colour"},
+        {{"--bg", "#12", "a", "b"}, "--bg needs a colour"},
+        {{"--seed", "-1", "a", "b"}, "--seed needs a whole number"},
+        {{"--seed", "4294967296", "a", "b"}, "--seed needs a whole number"},
+        {{"--frobnicate", "a", "b"}, "unknown option --frobnicate"},
+        {{"--progress=yes", "a", "b"}, "--progress takes no value"},
+        {{"--list", "x.8bf", "extra"}, "unexpected argument extra"},
+    };
+    for (const Case& c : cases) {
+        CliOptions options;
+        std::string error;
+        EXPECT_FALSE(Parse(c.words, &options, &error)) << c.expected;
+        EXPECT_NE(error.find(c.expected), std::string::npos) << error;
+    }
+}
+
+TEST(CliOptions, WholeNumbersAreStrict) {
+    int64_t value = 0;
+    EXPECT_TRUE(ParseWholeNumber("0", 0, 5, &value));
+    EXPECT_EQ(value, 0);
+    EXPECT_TRUE(ParseWholeNumber("+5", 0, 5, &value));
+    EXPECT_EQ(value, 5);
+    EXPECT_TRUE(ParseWholeNumber("-32768", -32768, 32767, &value));
+    EXPECT_EQ(value, -32768);
+    EXPECT_FALSE(ParseWholeNumber("6", 0, 5, &value));
+    EXPECT_FALSE(ParseWholeNumber("", 0, 5, &value));
+    EXPECT_FALSE(ParseWholeNumber("-", 0, 5, &value));
+    EXPECT_FALSE(ParseWholeNumber(" 1", 0, 5, &value));
+    EXPECT_FALSE(ParseWholeNumber("1.0", 0, 5, &value));
+    EXPECT_FALSE(ParseWholeNumber("99999999999999999999", 0, 5, &value));
+}
+
+TEST(CliOptions, HelpDocumentsEveryOption) {
+    const std::string help = HelpText("vorn");
+    for (const char* option : {"--amount", "--fg", "--bg", "--mask", "--seed", "--progress",
+                               "--no-progress", "--plugin", "--list", "--dialog", "--about",
+                               "--help", "#rrggbb", "#rrrrggggbbbb", "Exit status"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    }
+    EXPECT_EQ(help.find("Usage: vorn "), 0u);
+}
+
+}  // namespace

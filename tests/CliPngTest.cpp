@@ -1,0 +1,239 @@
+// PNG reading and writing of the command-line host: every kind round
+// trips, damaged files are refused, and the kinds a writer of other
+// programs produces (palette, low bit depths, colour keys) are read.
+#include "cli/FileIo.h"
+#include "cli/PngChunks.h"
+#include "cli/PngRead.h"
+#include "cli/PngWrite.h"
+#include "tests/CliTestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+PngImage RoundTrip(const PngImage& image) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(EncodePng(image, &bytes, &error)) << error;
+    PngImage back;
+    EXPECT_TRUE(DecodePng(bytes.data(), bytes.size(), &back, &error)) << error;
+    return back;
+}
+
+std::vector<uint8_t> Encoded(const PngImage& image) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(EncodePng(image, &bytes, &error)) << error;
+    return bytes;
+}
+
+bool Decodes(const std::vector<uint8_t>& bytes, std::string* error) {
+    PngImage image;
+    return DecodePng(bytes.data(), bytes.size(), &image, error);
+}
+
+// Offset of the first chunk of the given type in a PNG stream.
+size_t ChunkOffset(const std::vector<uint8_t>& bytes, const char* type) {
+    size_t offset = 8;
+    while (offset + 12 <= bytes.size()) {
+        if (memcmp(&bytes[offset + 4], type, 4) == 0) return offset;
+        offset += ReadBigEndian32(&bytes[offset]) + 12;
+    }
+    return 0;
+}
+
+TEST(CliPng, EveryKindRoundTripsSampleForSample) {
+    for (int32_t depth : {8, 16}) {
+        for (int32_t channels : {1, 2, 3, 4}) {
+            for (int32_t width : {1, 7, 64}) {
+                const PngImage image = PatternImage(width, 5, channels, depth);
+                const PngImage back = RoundTrip(image);
+                EXPECT_EQ(back.width, width);
+                EXPECT_EQ(back.height, 5);
+                EXPECT_EQ(back.channels, channels) << "depth " << depth;
+                EXPECT_EQ(back.bitDepth, depth);
+                EXPECT_EQ(back.samples, image.samples)
+                    << channels << " channels, " << depth << " bits, width " << width;
+            }
+        }
+    }
+}
+
+TEST(CliPng, WrittenFilesDeclareTheirKindInTheHeader) {
+    const uint8_t expectedType[5] = {0, 0, 4, 2, 6};
+    for (int32_t depth : {8, 16}) {
+        for (int32_t channels : {1, 2, 3, 4}) {
+            const std::vector<uint8_t> bytes = Encoded(PatternImage(3, 3, channels, depth));
+            PngHeader header;
+            std::string error;
+            ASSERT_TRUE(CheckPngStructure(bytes.data(), bytes.size(), &header, &error)) << error;
+            EXPECT_EQ(header.bitDepth, depth);
+            EXPECT_EQ(header.colourType, expectedType[channels]);
+            EXPECT_EQ(header.interlace, 0);
+        }
+    }
+}
+
+TEST(CliPng, SmoothImagesCompress) {
+    PngImage image;
+    image.width = 256;
+    image.height = 64;
+    image.channels = 3;
+    image.samples.resize(size_t(256) * 64 * 3);
+    for (int32_t y = 0; y < 64; ++y)
+        for (int32_t x = 0; x < 256; ++x)
+            for (int c = 0; c < 3; ++c) image.samples[(size_t(y) * 256 + x) * 3 + c] = uint16_t((x + y * c) & 255);
+    const std::vector<uint8_t> bytes = Encoded(image);
+    EXPECT_LT(bytes.size(), image.samples.size() / 8);
+    EXPECT_EQ(RoundTrip(image).samples, image.samples);
+}
+
+TEST(CliPng, DamagedStreamsAreRefusedWithAReason) {
+    const std::vector<uint8_t> good = Encoded(PatternImage(20, 10, 3, 8));
+    std::string error;
+    ASSERT_TRUE(Decodes(good, &error)) << error;
+
+    std::vector<uint8_t> flipped = good;
+    const size_t data = ChunkOffset(good, "IDAT");
+    ASSERT_GT(data, 0u);
+    flipped[data + 8 + 5] ^= 0x10;
+    EXPECT_FALSE(Decodes(flipped, &error));
+    EXPECT_NE(error.find("CRC mismatch in chunk IDAT"), std::string::npos) << error;
+
+    std::vector<uint8_t> header = good;
+    header[8 + 8 + 3] ^= 0x01;  // the width inside IHDR
+    EXPECT_FALSE(Decodes(header, &error));
+    EXPECT_NE(error.find("IHDR"), std::string::npos) << error;
+
+    std::vector<uint8_t> signature = good;
+    signature[1] = 'Q';
+    EXPECT_FALSE(Decodes(signature, &error));
+    EXPECT_EQ(error, "not a PNG file");
+
+    for (size_t cut : {size_t(0), size_t(5), size_t(8), size_t(20), data + 4, data + 30,
+                       good.size() - 12, good.size() - 1}) {
+        std::vector<uint8_t> truncated(good.begin(), good.begin() + cut);
+        EXPECT_FALSE(Decodes(truncated, &error)) << "cut at " << cut;
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(CliPng, ChunkOrderIsEnforced) {
+    const std::vector<uint8_t> row = {0, 1, 2, 3};
+    std::string error;
+    // No IDAT at all.
+    std::vector<uint8_t> noData(pngSignature, pngSignature + 8);
+    AppendChunk(&noData, "IHDR", HeaderData(3, 1, 8, 0));
+    AppendChunk(&noData, "IEND", {});
+    EXPECT_FALSE(Decodes(noData, &error));
+    EXPECT_NE(error.find("IDAT"), std::string::npos);
+    // IHDR not first.
+    std::vector<uint8_t> late(pngSignature, pngSignature + 8);
+    AppendChunk(&late, "tEXt", {'a', 0, 'b'});
+    AppendChunk(&late, "IHDR", HeaderData(3, 1, 8, 0));
+    EXPECT_FALSE(Decodes(late, &error));
+    EXPECT_NE(error.find("first chunk"), std::string::npos);
+    // A palette image without its palette.
+    EXPECT_FALSE(Decodes(HandMadePng(3, 1, 8, 3, row), &error));
+    EXPECT_NE(error.find("PLTE"), std::string::npos);
+    // An unknown critical chunk.
+    EXPECT_FALSE(Decodes(HandMadePng(3, 1, 8, 0, row, {{"ABCD", {1, 2}}}), &error));
+    EXPECT_NE(error.find("critical"), std::string::npos);
+    // Ancillary chunks are passed over.
+    EXPECT_TRUE(Decodes(HandMadePng(3, 1, 8, 0, row, {{"tEXt", {'k', 0, 'v'}}}), &error)) << error;
+    // Impossible depth for RGB.
+    EXPECT_FALSE(Decodes(HandMadePng(1, 1, 4, 2, {0, 0}), &error));
+}
+
+TEST(CliPng, IntactChunksWithBrokenImageDataAreRefused) {
+    std::string error;
+    std::vector<uint8_t> bytes(pngSignature, pngSignature + 8);
+    AppendChunk(&bytes, "IHDR", HeaderData(4, 4, 8, 2));
+    AppendChunk(&bytes, "IDAT", {0x78, 0x9C, 0xFF, 0xFF, 0xFF, 0x00});
+    AppendChunk(&bytes, "IEND", {});
+    EXPECT_FALSE(Decodes(bytes, &error));
+    EXPECT_NE(error.find("corrupt PNG"), std::string::npos) << error;
+    // Too few scanlines for the declared height.
+    EXPECT_FALSE(Decodes(HandMadePng(2, 3, 8, 0, {0, 9, 9}), &error));
+}
+
+TEST(CliPng, PaletteAndLowBitImagesBecomeEightBit) {
+    std::string error;
+    PngImage image;
+    // 2-bit palette, 4 pixels: entries 0..3.
+    const std::vector<uint8_t> palette = {10, 20, 30, 40, 50, 60, 70, 80, 90, 200, 210, 220};
+    std::vector<uint8_t> bytes = HandMadePng(4, 1, 2, 3, {0, 0x1B}, {{"PLTE", palette}});
+    ASSERT_TRUE(DecodePng(bytes.data(), bytes.size(), &image, &error)) << error;
+    EXPECT_EQ(image.channels, 3);
+    EXPECT_EQ(image.bitDepth, 8);
+    EXPECT_EQ(image.samples, std::vector<uint16_t>({10, 20, 30, 40, 50, 60, 70, 80, 90, 200, 210, 220}));
+
+    // The same palette with transparency for the first two entries.
+    bytes = HandMadePng(4, 1, 2, 3, {0, 0x1B}, {{"PLTE", palette}, {"tRNS", {0, 128}}});
+    ASSERT_TRUE(DecodePng(bytes.data(), bytes.size(), &image, &error)) << error;
+    EXPECT_EQ(image.channels, 4);
+    EXPECT_EQ(image.samples[3], 0);
+    EXPECT_EQ(image.samples[7], 128);
+    EXPECT_EQ(image.samples[11], 255);
+
+    // 1-bit gray: 0 and 1 become 0 and 255.
+    bytes = HandMadePng(8, 1, 1, 0, {0, 0xA5});
+    ASSERT_TRUE(DecodePng(bytes.data(), bytes.size(), &image, &error)) << error;
+    EXPECT_EQ(image.channels, 1);
+    EXPECT_EQ(image.samples, std::vector<uint16_t>({255, 0, 255, 0, 0, 255, 0, 255}));
+
+    // A colour key in a 16-bit gray image becomes an alpha channel.
+    bytes = HandMadePng(2, 1, 16, 0, {0, 0x12, 0x34, 0xAB, 0xCD}, {{"tRNS", {0x12, 0x34}}});
+    ASSERT_TRUE(DecodePng(bytes.data(), bytes.size(), &image, &error)) << error;
+    EXPECT_EQ(image.channels, 2);
+    EXPECT_EQ(image.bitDepth, 16);
+    EXPECT_EQ(image.samples, std::vector<uint16_t>({0x1234, 0, 0xABCD, 65535}));
+}
+
+TEST(CliPng, FilesAreReplacedWholeAndTemporariesNeverStay) {
+    char folder[] = "/tmp/vorn-png-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/out.png";
+    const PngImage first = PatternImage(9, 4, 3, 8);
+    const PngImage second = PatternImage(5, 6, 1, 16);
+    std::string error;
+    ASSERT_TRUE(WritePngFile(path, first, &error)) << error;
+    ASSERT_TRUE(WritePngFile(path, second, &error)) << error;
+    PngImage back;
+    ASSERT_TRUE(ReadPngFile(path, &back, &error)) << error;
+    EXPECT_EQ(back.samples, second.samples);
+    EXPECT_NE(access(TemporaryPathFor(path).c_str(), F_OK), 0);
+
+    // A folder that does not exist: a reason, and nothing left anywhere.
+    const std::string missing = std::string(folder) + "/no/such/out.png";
+    EXPECT_FALSE(WritePngFile(missing, first, &error));
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    EXPECT_FALSE(ReadPngFile(std::string(folder) + "/absent.png", &back, &error));
+    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+
+    // The target is a folder: the rename fails and the temporary goes.
+    const std::string blocked = std::string(folder) + "/blocked.png";
+    ASSERT_EQ(mkdir(blocked.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((blocked + "/inner").c_str(), 0700), 0);
+    EXPECT_FALSE(WritePngFile(blocked, first, &error));
+    EXPECT_NE(access(TemporaryPathFor(blocked).c_str(), F_OK), 0);
+
+    rmdir((blocked + "/inner").c_str());
+    rmdir(blocked.c_str());
+    remove(path.c_str());
+    rmdir(folder);
+}
+
+TEST(CliPng, CrcMatchesTheStandardCheckValue) {
+    const char* text = "123456789";
+    EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>(text), 9), 0xCBF43926u);
+    // Continuing a running CRC gives the same as one pass.
+    const uint32_t half = Crc32(reinterpret_cast<const uint8_t*>(text), 4);
+    EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>(text) + 4, 5, half), 0xCBF43926u);
+}
+
+}  // namespace
