@@ -84,6 +84,9 @@ int FilterImage(const CliOptions& options) {
     if (SameExistingFile(options.input, options.output))
         return Fail(options.output + " is the input file; the input is never overwritten, name another OUTPUT");
 
+    // From here on Ctrl-C ends the run cleanly, also while files are read
+    // or the labyrinth is built (the plug-in notices it at its next poll).
+    InstallInterruptHandler();
     PngImage image;
     if (!ReadPngFile(options.input, &image, &error)) return Fail(error);
     if (image.width > maxImageSide || image.height > maxImageSide)
@@ -113,7 +116,10 @@ int FilterImage(const CliOptions& options) {
     // The plug-in draws from the C runtime's generator without seeding it;
     // the host seeds it on the thread that calls the plug-in.
     srand(options.seedGiven ? options.seed : FreshSeed());
-    InstallInterruptHandler();
+    if (InterruptRequested()) {
+        CloseFilterEntry(&filter);
+        return Cancelled(options);
+    }
 
     HostImage hostImage = HostImageFromPng(image);
     hostImage.mask = mask;
@@ -144,6 +150,8 @@ int FilterImage(const CliOptions& options) {
 
     if (InterruptRequested() || result == userCanceledErr) return Cancelled(options);
     if (result != noErr) return Fail(ResultText(result, options.amount));
+    // A Ctrl-C that comes while the file is written no longer stops
+    // anything: the file is complete when the rename makes it appear.
     if (!WritePngFile(options.output, output, &error)) return Fail(error);
     return exitSuccess;
 }

@@ -45,9 +45,9 @@ void AddProperty(ListBuilder* list, uint32 vendor, uint32 key, std::vector<uint8
 }
 
 std::vector<uint8_t> Counted(const std::string& text, size_t extraZeros) {
-    std::vector<uint8_t> data = {uint8_t(text.size())};
-    data.insert(data.end(), text.begin(), text.end());
-    data.insert(data.end(), extraZeros, 0);
+    std::vector<uint8_t> data(1 + text.size() + extraZeros, 0);
+    data[0] = uint8_t(text.size());
+    for (size_t i = 0; i < text.size(); ++i) data[1 + i] = uint8_t(text[i]);
     return data;
 }
 

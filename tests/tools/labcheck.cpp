@@ -74,6 +74,10 @@ int MakeImage(int32_t width, int32_t height, int32_t channels, int32_t depth, co
     return Save(path, image) ? 0 : 1;
 }
 
+double Clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
+
+double Mix(double a, double b, double t) { return a + (b - a) * t; }
+
 int MakeSample(const char* path) {
     const int32_t width = 320, height = 240;
     PngImage image;
@@ -85,26 +89,41 @@ int MakeSample(const char* path) {
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
             const double u = double(x) / width, v = double(y) / height;
-            // An evening sky over rolling hills.
-            const double hill = 0.62 + 0.08 * sin(9.0 * u + 1.0) + 0.05 * sin(23.0 * u);
-            double r, g, b;
-            if (v < hill) {
-                const double sun = exp(-(pow(u - 0.7, 2) + pow(v - 0.35, 2)) * 60.0);
-                r = 0.95 - 0.5 * v + 0.3 * sun;
-                g = 0.45 + 0.35 * v + 0.4 * sun;
-                b = 0.75 - 0.3 * v + 0.1 * sun;
-            } else {
-                const double depthShade = (v - hill) / (1.0 - hill);
-                const double ripple = 0.06 * sin(40.0 * u + 25.0 * v);
-                r = 0.15 + 0.2 * depthShade + ripple;
-                g = 0.45 - 0.15 * depthShade + ripple;
-                b = 0.2 + 0.1 * depthShade;
+            // An evening sky with the sun low, far blue ridges, green hills
+            // in front and a lake at the bottom.
+            const double sun = exp(-(pow(u - 0.68, 2) + pow((v - 0.42) * 1.3, 2)) * 90.0);
+            double r = Mix(0.16, 0.98, v * 1.4), g = Mix(0.22, 0.62, v * 1.2), b = Mix(0.52, 0.45, v);
+            r += 0.6 * sun;
+            g += 0.5 * sun;
+            b += 0.25 * sun;
+            const double ridge = 0.50 + 0.05 * sin(13.0 * u + 0.7) + 0.03 * sin(31.0 * u + 2.0);
+            const double hill = 0.62 + 0.07 * sin(7.0 * u + 2.4) + 0.025 * sin(19.0 * u);
+            const double shore = 0.84 + 0.01 * sin(11.0 * u);
+            if (v > ridge) {
+                const double t = Clamp01((v - ridge) * 6.0);
+                r = Mix(0.36, 0.22, t);
+                g = Mix(0.34, 0.26, t);
+                b = Mix(0.55, 0.42, t);
+            }
+            if (v > hill) {
+                const double t = Clamp01((v - hill) / (shore - hill));
+                const double light = 0.5 + 0.5 * cos(7.0 * u + 2.4 - 1.2);  // lit slopes
+                r = Mix(0.22, 0.10, t) + 0.10 * light;
+                g = Mix(0.50, 0.30, t) + 0.12 * light;
+                b = Mix(0.16, 0.10, t);
+            }
+            if (v > shore) {
+                // The lake mirrors the sky, darker and with ripples.
+                const double mirrored = 2 * shore - v;
+                const double ripple = 0.04 * sin(90.0 * v + 6.0 * sin(20.0 * u));
+                const double glint = exp(-pow((u - 0.68) * 9.0, 2)) * 0.35;
+                r = Mix(0.16, 0.98, mirrored * 1.4) * 0.55 + ripple + glint;
+                g = Mix(0.22, 0.62, mirrored * 1.2) * 0.55 + ripple + glint * 0.8;
+                b = Mix(0.52, 0.45, mirrored) * 0.7 + ripple + glint * 0.4;
             }
             const double rgb[3] = {r, g, b};
-            for (int c = 0; c < 3; ++c) {
-                const double clamped = rgb[c] < 0 ? 0 : (rgb[c] > 1 ? 1 : rgb[c]);
-                image.samples[(size_t(y) * width + x) * 3 + c] = uint16_t(lround(clamped * 255));
-            }
+            for (int c = 0; c < 3; ++c)
+                image.samples[(size_t(y) * width + x) * 3 + c] = uint16_t(lround(Clamp01(rgb[c]) * 255));
         }
     }
     return Save(path, image) ? 0 : 1;
