@@ -1,0 +1,113 @@
+#!/bin/bash
+# The Win32 host vornhost.exe under Wine with the real Vorn.8bf: it finds
+# the filter through its property list, refuses files that are no filter,
+# and draws the same kind of labyrinths as the native host, repeatably
+# for a seed (the seed reaches the plug-in through the shared msvcrt).
+source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
+host="$VORN_WIN32_DIR/vornhost.exe"
+labcheck="${VORN_RELEASE_DIR:-$VORN_NATIVE_DIR}/labcheck"
+if [ ! -f "$host" ]; then
+    echo "no vornhost.exe in the cross build: skipped"
+    exit 77
+fi
+if [ ! -x "$labcheck" ]; then
+    echo "no native labcheck to read the results: skipped"
+    exit 77
+fi
+samples="$VORN_SOURCE_DIR/samples"
+work=$(mktemp -d)
+at_exit "rm -rf '$work'"
+cd "$work" || exit 1
+
+passed=0
+failed=0
+pass() { echo "ok: $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+
+host_run() { run_wine 120 "$host" "$@"; }
+
+check_labyrinth() {
+    local what=$1
+    shift
+    local report
+    if report=$("$labcheck" check "$@"); then pass "$what: $report"; else fail "$what: $report"; fi
+}
+
+# expect_error WHAT TEXT OUTPUT ARGS...
+expect_error() {
+    local what=$1 text=$2 output=$3
+    shift 3
+    host_run "$@" > stdout.txt 2> stderr.txt
+    local status=$?
+    if [ $status -eq 0 ]; then
+        fail "$what: exit 0"
+    elif [ "$(grep -c '^vornhost: error:' stderr.txt)" -ne 1 ] ||
+        ! grep -q "^vornhost: error: .*$text" stderr.txt; then
+        fail "$what: expected one error line with '$text', got: $(cat stderr.txt)"
+    elif [ -n "$output" ] && { [ -e "$output" ] || compgen -G "$output.vorn-*.tmp" > /dev/null; }; then
+        fail "$what: $output (or a temporary) was left behind"
+    else
+        pass "$what (exit $status): $(grep '^vornhost:' stderr.txt)"
+    fi
+}
+
+cp "$samples/sample.png" "$samples/disc-mask.png" .
+
+# --- the filter by its property list ---------------------------------------
+host_run --list "$VORN_WIN32_DIR/Vorn.8bf" > list.txt 2>&1
+if grep -q "category: *BramixPlug" list.txt && grep -q "name: *Vorn\.\.\." list.txt &&
+    grep -q "kind: *8BFM (filter)" list.txt && grep -q "interface: *4.0" list.txt &&
+    grep -q "entry wx86: *PluginMain" list.txt &&
+    grep -q "modes: *Grayscale, RGB, 16-bit Grayscale, 48-bit RGB" list.txt; then
+    pass "--list: $(tr '\n' ' ' < list.txt)"
+else
+    fail "--list: $(cat list.txt)"
+fi
+
+# --- labyrinths --------------------------------------------------------------
+host_run --seed 1 sample.png plain.png
+check_labyrinth "whole image" sample.png plain.png 10 black white
+host_run --seed 1 sample.png plain-again.png
+if "$labcheck" same plain.png plain-again.png; then pass "same seed, same labyrinth in a second run"; else fail "same seed gave another labyrinth"; fi
+host_run --seed 2 sample.png seed2.png
+if "$labcheck" same plain.png seed2.png; then fail "another seed gave the same labyrinth"; else pass "another seed, another labyrinth"; fi
+host_run --seed 5 --amount 4 --fg yellow --bg '#202080' --mask disc-mask.png sample.png disc.png
+check_labyrinth "disc selection, own colours" sample.png disc.png 4 yellow '#202080' disc-mask.png
+for kind in "2 8" "4 16" "1 16"; do
+    set -- $kind
+    "$labcheck" make 120 77 "$1" "$2" "in-$1-$2.png"
+    "$labcheck" disc 120 77 kind-mask.png
+    host_run --seed 9 --amount 5 --mask kind-mask.png "in-$1-$2.png" "out-$1-$2.png"
+    [ "$("$labcheck" info "out-$1-$2.png")" = "120 77 $1 $2" ] || fail "$1/$2 came back in another kind"
+    check_labyrinth "$1 channels at $2 bits with a selection" "in-$1-$2.png" "out-$1-$2.png" 5 \
+        black white kind-mask.png
+done
+host_run --seed 1 --plugin "$VORN_WIN32_DIR/Vorn.8bf" sample.png named.png
+if "$labcheck" same plain.png named.png; then pass "--plugin loads the named file"; else fail "--plugin"; fi
+
+# --- files that are no filter, and errors ---------------------------------
+cp "$host" not-a-filter.8bf
+expect_error "a program renamed .8bf" "no plug-in property list (PiPL), so it is no filter plug-in" \
+    o1.png --plugin not-a-filter.8bf sample.png o1.png
+expect_error "--list of a program" "no plug-in property list" "" --list not-a-filter.8bf
+printf 'not a library\n' > text.8bf
+expect_error "a text file renamed .8bf" "is not a Windows library, so it is no filter plug-in" \
+    o2.png --plugin text.8bf sample.png o2.png
+mkdir lonely
+cp "$host" lonely/
+(cd lonely && run_wine 120 ./vornhost.exe ../sample.png ../o3.png) > /dev/null 2> lonely.txt
+if grep -q "^vornhost: error: cannot open .*Vorn.8bf" lonely.txt && [ ! -e o3.png ]; then
+    pass "no plug-in beside the program: $(cat lonely.txt)"
+else
+    fail "no plug-in beside the program: $(cat lonely.txt)"
+fi
+head -c 300 sample.png > truncated.png
+expect_error "truncated PNG" "truncated PNG" o4.png truncated.png o4.png
+expect_error "refused Amount" "refused the parameters (Amount -2) (result -30100)" o5.png \
+    --amount -2 sample.png o5.png
+expect_error "unwritable output" "cannot write no/such/o6.png" no/such/o6.png sample.png no/such/o6.png
+expect_error "output is the input" "is the input file" "" sample.png sample.png
+cmp -s sample.png "$samples/sample.png" && pass "the input was left as it was" || fail "the input was changed"
+
+echo "$passed passed, $failed failed"
+[ $failed -eq 0 ]
