@@ -55,6 +55,8 @@ void SetUp(BenchImage* image, int16 mode, int32_t width, int32_t height) {
     image->instance.result = &image->result;
     image->instance.filter = &record;
     image->instance.workRect = Rect{0, 0, int16(height), int16(width)};
+    record.inRect = image->instance.workRect;  // the request the buffers answer
+    record.outRect = record.inRect;
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {

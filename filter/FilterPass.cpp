@@ -3,6 +3,7 @@
 #include "entry/Parameters.h"
 #include "filter/PaintLabyrinth.h"
 #include "filter/PixelPlanes.h"
+#include "filter/RecordChecks.h"
 #include "filter/ResolutionFactor.h"
 #include "host/HeapMemory.h"
 #include "labyrinth/Labyrinth.h"
@@ -18,16 +19,6 @@ struct PassBuffers {
 
 void SetResult(FilterInstance* instance, OSErr code) {
     if (instance->result != nullptr) *instance->result = code;
-}
-
-// The host must have handed over its buffers, and the rectangle must lie
-// at or after their origin; without that there is nothing to read or write.
-bool HasPixelsToFilter(const FilterInstance* instance) {
-    const FilterRecord* filter = instance->filter;
-    if (filter->inData == nullptr || filter->outData == nullptr) return false;
-    if (filter->haveMask && filter->maskData == nullptr) return false;
-    if (filter->planes <= 0) return false;
-    return instance->workRect.top >= 0 && instance->workRect.left >= 0;
 }
 
 OSErr FilterWorkRect(FilterInstance* instance, int16 amount, int32_t width, int32_t height,
@@ -83,8 +74,13 @@ void RunFilterPass(FilterInstance* instance) {
     // A negative Amount gives a lattice pitch below 1, on which wall growth
     // would never end.
     const FilterParameters* parameters = ParametersOf(filter);
-    if (parameters == nullptr || parameters->Amount < 0 || !HasPixelsToFilter(instance)) {
+    if (parameters == nullptr || parameters->Amount < 0) {
         SetResult(instance, filterBadParameters);
+        return;
+    }
+    const OSErr recordCode = CheckPassRecord(instance);
+    if (recordCode != noErr) {
+        SetResult(instance, recordCode);
         return;
     }
 

@@ -63,6 +63,10 @@ inline void SetUpTestHost(TestHost* host, int16 imageMode, int16 planes, int32_t
     record.planes = planes;
     record.imageSize = Point{int16(height), int16(width)};
     record.filterRect = Rect{0, 0, int16(height), int16(width)};
+    // The request the buffers answer: the filter rectangle, as Start asks.
+    record.inRect = record.filterRect;
+    record.outRect = record.filterRect;
+    record.maskRect = record.filterRect;
     record.foreground = RGBColor{0, 0, 0};
     record.background = RGBColor{65535, 65535, 65535};
     record.inData = host->in.data();
