@@ -6,6 +6,7 @@
 #include "entry/Parameters.h"
 #include "entry/Scripting.h"
 #include "filter/FilterPass.h"
+#include "filter/RecordChecks.h"
 #include "host/Alert.h"
 #include "host/Handles.h"
 
@@ -94,6 +95,14 @@ void OnStart(FilterInstance* instance) {
     if (ParametersOf(filter) == nullptr) {
         // No parameter block could be made: there is no Amount to work with.
         *result = memFullErr;
+        ClearRequestRects(filter);
+        return;
+    }
+    // An image the filter does not work on (another mode, no planes) is
+    // refused before anything is requested or shown.
+    const OSErr format = CheckImageFormat(filter);
+    if (format != noErr) {
+        *result = format;
         ClearRequestRects(filter);
         return;
     }

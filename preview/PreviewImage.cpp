@@ -11,15 +11,21 @@ void StoreResult(FilterInstance* instance, OSErr code) {
 }
 
 // Copies the sample just past the colour planes of every delivered pixel
-// (the host's transparency plane) into transparencyPlane.
-void CopyTransparency(FilterInstance* instance, int32_t colourPlanes) {
+// (the host's transparency plane) into transparencyPlane. False, with
+// nothing read, when the delivered rows are too short to hold a whole image
+// row of the raised plane count.
+bool CopyTransparency(FilterInstance* instance, int32_t colourPlanes) {
     const FilterRecord* filter = instance->filter;
     const uint8_t* data = static_cast<const uint8_t*>(filter->inData);
-    if (data == nullptr || instance->transparencyPlane == nullptr) return;
+    if (data == nullptr || instance->transparencyPlane == nullptr) return true;
     int32_t rows = filter->imageSize.v;
     int32_t cols = filter->imageSize.h;
     int32_t t = PreviewBytesPerSample(filter);
     size_t pixelBytes = static_cast<size_t>(filter->planes) * t;
+    if (filter->inRowBytes <= 0 ||
+        static_cast<int64_t>(filter->inRowBytes) <
+            static_cast<int64_t>(cols) * static_cast<int64_t>(pixelBytes))
+        return false;
     size_t sampleOffset = static_cast<size_t>(colourPlanes) * t;
     uint8_t* plane = instance->transparencyPlane;
     for (int32_t y = 0; y < rows; ++y) {
@@ -30,6 +36,7 @@ void CopyTransparency(FilterInstance* instance, int32_t colourPlanes) {
             out[x] = t == 1 ? *sample : Sample16To8(ReadSample16(sample));
         }
     }
+    return true;
 }
 
 // The transparency request: the input reaches one plane beyond the colour
@@ -40,8 +47,8 @@ OSErr FetchTransparency(FilterInstance* instance) {
     filter->planes = static_cast<int16>(colourPlanes + 1);
     filter->inHiPlane = static_cast<int16>(filter->planes - 1);
     OSErr code = filter->advanceState();
+    if (code == noErr && !CopyTransparency(instance, colourPlanes)) code = filterBadParameters;
     StoreResult(instance, code);
-    if (code == noErr) CopyTransparency(instance, colourPlanes);
     filter->planes = colourPlanes;
     filter->inHiPlane = static_cast<int16>(filter->planes - 1);
     return code;

@@ -14,5 +14,6 @@ extern bool previewImageFetched;
 // beyond the colour planes and copies it into transparencyPlane (8 bits),
 // then asks again for the colour planes alone. Answers the host's code and
 // leaves it in the instance's result; after a failed request the host is
-// not asked again. A host without advanceState gets filterBadParameters.
+// not asked again. A host without advanceState gets filterBadParameters,
+// and so does one whose transparency rows are too short for the image.
 OSErr FetchPreviewImage(FilterInstance* instance);

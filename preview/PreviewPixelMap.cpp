@@ -22,6 +22,11 @@ bool FillPreviewPixelMap(const FilterInstance* instance, PSPixelMap* map, PSPixe
     map->imageMode = filter->imageMode;
     if (filter->imageMode == plugInModeGray16) map->imageMode = plugInModeGrayScale;
     if (filter->imageMode == plugInModeRGB48) map->imageMode = plugInModeRGBColor;
+    // One or two target channels of a colour image have no three samples
+    // per pixel to show: drawn as colour, the host would read past every
+    // pixel (and past the buffer's end). They are shown as gray.
+    if (map->imageMode == plugInModeRGBColor && PreviewColourPlanes(filter) < 3)
+        map->imageMode = plugInModeGrayScale;
     map->rowBytes = nP * frameWidth;
     map->colBytes = nP;
     map->planeBytes = 1;
