@@ -109,5 +109,28 @@ expect_error "unwritable output" "cannot write no/such/o6.png" no/such/o6.png sa
 expect_error "output is the input" "is the input file" "" sample.png sample.png
 cmp -s sample.png "$samples/sample.png" && pass "the input was left as it was" || fail "the input was changed"
 
+# --- the 64-bit host, when that build was given ----------------------------
+host64="${VORN_WIN64_DIR:-}/vornhost64.exe"
+if [ -n "${VORN_WIN64_DIR:-}" ] && [ -f "$host64" ] && [ -f "$VORN_WIN64_DIR/Vorn64.8bf" ]; then
+    run_wine 120 "$host64" --list "$VORN_WIN64_DIR/Vorn64.8bf" > list64.txt 2>&1
+    if grep -q "entry 8664: *PluginMain" list64.txt && grep -q "name: *Vorn\.\.\." list64.txt; then
+        pass "64-bit --list names the 8664 entry point"
+    else
+        fail "64-bit --list: $(cat list64.txt)"
+    fi
+    run_wine 120 "$host64" --seed 4 --mask disc-mask.png sample.png disc64.png
+    check_labyrinth "64-bit host and plug-in, disc selection" sample.png disc64.png 10 black white \
+        disc-mask.png
+    run_wine 120 "$host64" --plugin "$VORN_WIN32_DIR/Vorn.8bf" sample.png o7.png 2> wrong.txt
+    if grep -q "^vornhost: error: .*names no entry point for 64-bit hosts ('8664')" wrong.txt &&
+        [ ! -e o7.png ]; then
+        pass "the 64-bit host refuses the 32-bit plug-in: $(cat wrong.txt)"
+    else
+        fail "64-bit host with the 32-bit plug-in: $(cat wrong.txt)"
+    fi
+else
+    echo "no 64-bit cross build: its checks are skipped"
+fi
+
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]
