@@ -1,6 +1,7 @@
 // The command line: options, colours and numbers.
 #include "cli/CliOptions.h"
 #include "cli/ColorText.h"
+#include "cli/ResultText.h"
 
 #include <gtest/gtest.h>
 
@@ -158,6 +159,14 @@ TEST(CliOptions, HelpDocumentsEveryOption) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(help.find("Usage: vorn "), 0u);
+}
+
+TEST(CliOptions, ResultCodesInPlainWords) {
+    EXPECT_EQ(ResultText(memFullErr, 10), "the plug-in ran out of memory (result -108)");
+    EXPECT_EQ(ResultText(filterBadParameters, -4),
+              "the plug-in refused the parameters (Amount -4) (result -30100)");
+    EXPECT_EQ(ResultText(-1, 10), "the plug-in failed with result code -1");
+    EXPECT_NE(ResultText(errPlugInHostInsufficient, 10).find("-30900"), std::string::npos);
 }
 
 }  // namespace

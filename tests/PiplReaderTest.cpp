@@ -1,5 +1,6 @@
 // Reading plug-in property lists built here field by field, as a
 // resource compiler lays them out.
+#include "cli/PluginList.h"
 #include "testhost/PiplReader.h"
 
 #include <gtest/gtest.h>
@@ -206,6 +207,28 @@ TEST(PiplReader, DamagedListsAreRefused) {
     EXPECT_FALSE(ParsePipl(tooLong.data(), tooLong.size(), &p, &error));
     EXPECT_NE(error.find("runs past the end"), std::string::npos);
     EXPECT_FALSE(ParsePipl(nullptr, 0, &p, &error));
+}
+
+TEST(PiplReader, ListingNamesWhatAHostShows) {
+    const std::vector<uint8_t> bytes = VornList();
+    PiplProperties p;
+    std::string error;
+    ASSERT_TRUE(ParsePipl(bytes.data(), bytes.size(), &p, &error)) << error;
+    const std::string text = DescribePropertyLists("Vorn.8bf", {p});
+    for (const char* expected : {"Vorn.8bf:\n", "kind:       8BFM (filter)", "category:   BramixPlug",
+                                 "name:       Vorn...", "interface:  4.0", "entry wx86: PluginMain",
+                                 "entry 8664: none", "mode flags: Grayscale, RGB\n",
+                                 "modes:      Grayscale, RGB, 16-bit Grayscale, 48-bit RGB\n"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
+    }
+    PiplProperties other;
+    other.kind = FourChar("8BAM");
+    other.haveEnable = true;
+    other.enableExpression = "PSHOP_ImageDepth == 8";
+    const std::string two = DescribePropertyLists("x.8bf", {p, other});
+    EXPECT_NE(two.find("x.8bf (property list 2):\n  kind:       8BAM\n"), std::string::npos) << two;
+    EXPECT_NE(two.find("(not understood; the mode flags decide)"), std::string::npos);
+    EXPECT_NE(two.find("mode flags: not given"), std::string::npos);
 }
 
 }  // namespace
