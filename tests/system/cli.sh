@@ -151,6 +151,10 @@ expect_error "bad colour" "--fg needs a colour" o10.png --fg '#12345' a.png o10.
 expect_error "dialog natively" "need a window system" o11.png --dialog "$samples/sample.png" o11.png
 expect_error "plug-in file natively" "--plugin needs the Win32 host" o12.png --plugin x.8bf \
     "$samples/sample.png" o12.png
+"$labcheck" make 40000 2 1 8 wide.png
+expect_error "image too wide for the host records" "is 40000x2; the filter interface takes at most 32767" \
+    o14.png wide.png o14.png
+expect_error "--list natively" "--list needs the Win32 host" "" --list x.8bf
 "$labcheck" make 4000 4000 1 8 large-gray.png
 # Enough address space for the host's copies of a 16-megapixel image but
 # not for the plug-in's planes: the plug-in answers -108 (should the host
