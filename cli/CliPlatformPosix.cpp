@@ -27,6 +27,13 @@ uint32_t FreshSeed() {
 }
 
 bool MoveFileOver(const std::string& from, const std::string& to, std::string* error) {
+    // rename() would quietly replace a file its owner made read-only (the
+    // folder's permission is all it asks for); such a file is refused, as
+    // Windows refuses it.
+    if (access(to.c_str(), F_OK) == 0 && access(to.c_str(), W_OK) != 0) {
+        *error = "cannot write " + to + ": " + strerror(errno);
+        return false;
+    }
     if (rename(from.c_str(), to.c_str()) == 0) return true;
     *error = "cannot write " + to + ": " + strerror(errno);
     return false;
