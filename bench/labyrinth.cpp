@@ -40,7 +40,7 @@ void Measure(std::vector<uint8_t>& grid, int32_t width, int32_t height, int32_t 
     ResetDirectionOrder();
     srand(1);
     const Clock::time_point start = Clock::now();
-    FrontierList* list = CreateFrontierList(32);
+    FrontierList* list = CreateFrontierList(32, width);
     if (list == nullptr) {
         printf("out of memory creating the list\n");
         return;
@@ -59,7 +59,7 @@ void Measure(std::vector<uint8_t>& grid, int32_t width, int32_t height, int32_t 
            "seeds %9d peak %9d entries, %8.1f MB allocated (capacity %d) | walls %5.1f%%%s\n",
            width, height, pitch, mask ? "ellipse" : "none", seedMs, growMs,
            totalMs / megapixels, seeds, list->peakCount,
-           list->capacity * static_cast<double>(sizeof(GridPoint)) / (1024.0 * 1024.0),
+           list->capacity * static_cast<double>(sizeof(uint32_t)) / (1024.0 * 1024.0),
            list->capacity, 100.0 * walls / grid.size(), grown ? "" : "  OUT OF MEMORY");
     fflush(stdout);
     DestroyFrontierList(list);

@@ -5,23 +5,24 @@
 
 #include <cstdint>
 
-FrontierList* CreateFrontierList(int32_t capacity) {
+FrontierList* CreateFrontierList(int32_t capacity, int32_t width) {
     FrontierList* list = static_cast<FrontierList*>(AllocBuffer(sizeof(FrontierList)));
     if (list == nullptr) return nullptr;
     list->capacity = 0;
     list->lastIndex = -1;
     list->items = nullptr;
+    list->width = width > 0 ? width : 1;
     list->peakCount = 0;
     if (capacity > 0) {
         size_t bytes = 0;
         void* items = nullptr;
-        if (BufferBytes(static_cast<size_t>(capacity), sizeof(GridPoint), &bytes))
+        if (BufferBytes(static_cast<size_t>(capacity), sizeof(uint32_t), &bytes))
             items = AllocBuffer(bytes);
         if (items == nullptr) {
             FreeBuffer(list);
             return nullptr;
         }
-        list->items = static_cast<GridPoint*>(items);
+        list->items = static_cast<uint32_t*>(items);
         list->capacity = capacity;
     }
     return list;
@@ -36,10 +37,10 @@ static bool GrowFrontierList(FrontierList* list) {
         newCapacity = list->capacity * 2;
     }
     size_t bytes = 0;
-    if (!BufferBytes(static_cast<size_t>(newCapacity), sizeof(GridPoint), &bytes)) return false;
+    if (!BufferBytes(static_cast<size_t>(newCapacity), sizeof(uint32_t), &bytes)) return false;
     void* items = ResizeBuffer(list->items, bytes);
     if (items == nullptr) return false;
-    list->items = static_cast<GridPoint*>(items);
+    list->items = static_cast<uint32_t*>(items);
     list->capacity = newCapacity;
     return true;
 }
@@ -47,16 +48,21 @@ static bool GrowFrontierList(FrontierList* list) {
 bool PushPoint(FrontierList* list, int32_t column, int32_t row) {
     if (list->lastIndex >= list->capacity - 1 && !GrowFrontierList(list)) return false;
     ++list->lastIndex;
-    list->items[list->lastIndex].column = column;
-    list->items[list->lastIndex].row = row;
+    list->items[list->lastIndex] = CellOf(list->width, column, row);
     if (list->lastIndex >= list->peakCount) list->peakCount = list->lastIndex + 1;
     return true;
 }
 
 void DropLast(FrontierList* list) { --list->lastIndex; }
 
+GridPoint PointAt(const FrontierList* list, int32_t index) {
+    const uint32_t cell = list->items[index];
+    const uint32_t width = static_cast<uint32_t>(list->width);
+    return GridPoint{static_cast<int32_t>(cell % width), static_cast<int32_t>(cell / width)};
+}
+
 GridPoint TakeAt(FrontierList* list, int32_t index) {
-    GridPoint point = list->items[index];
+    const GridPoint point = PointAt(list, index);
     list->items[index] = list->items[list->lastIndex];
     DropLast(list);
     return point;

@@ -1,6 +1,7 @@
 // Labyrinth generation on a byte grid covering one work rectangle.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Cell codes of a labyrinth grid.
@@ -13,9 +14,16 @@ const uint8_t Outline = 2;  // selection outline, only while seeding
 // and the grid keeps its seed walls alone). mask: the selection, same layout,
 // 0 = unselected; null for none. Randomness comes from rand(), which is never
 // seeded here. Answers false only when the frontier list could not be created
-// or grown; the grid's contents are then unspecified and must not be painted.
+// or grown, or when the grid has more than 2^32 cells (the list keeps cell
+// indices in 32 bits); the grid's contents are then unspecified and must not
+// be painted.
 bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
                     const uint8_t* mask);
+
+// The same with the mask's rows maskRowBytes apart, so that a host's mask
+// can be read where it lies.
+bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
+                    const uint8_t* mask, ptrdiff_t maskRowBytes);
 
 // Puts the order in which directions are tried back to its initial "UDLR".
 // The plug-in never calls it (the order runs on from pass to pass); it is for

@@ -28,28 +28,42 @@ struct GridPoint {
     int32_t row;
 };
 
-// Points from which wall growth resumes. The entry count is lastIndex + 1;
-// lastIndex is -1 when the list is empty. peakCount is the largest entry
-// count the list has held (for measurements only; nothing depends on it).
+// Points from which wall growth resumes, each kept as its cell index
+// row x width + column in 32 bits (half the room of a column-row pair; the
+// labyrinth refuses grids of more than 2^32 cells). The entry count is
+// lastIndex + 1; lastIndex is -1 when the list is empty. peakCount is the
+// largest entry count the list has held (for measurements only; nothing
+// depends on it).
 struct FrontierList {
     int32_t capacity;
     int32_t lastIndex;
-    GridPoint* items;
+    uint32_t* items;
+    int32_t width;
     int32_t peakCount;
 };
 
-// New empty list able to hold `capacity` points (a capacity below 1 makes a
-// list without an array, which gets one on the first push). Null when out of
-// memory.
-FrontierList* CreateFrontierList(int32_t capacity);
+// Cell index of a point of a grid `width` cells wide.
+inline uint32_t CellOf(int32_t width, int32_t column, int32_t row) {
+    return static_cast<uint32_t>(row) * static_cast<uint32_t>(width) +
+           static_cast<uint32_t>(column);
+}
 
-// Appends a point, doubling the capacity first when the array is full.
-// Answers false, leaving the list exactly as it was, when the array cannot
-// grow (out of memory, or a capacity that would not fit in int32).
+// New empty list able to hold `capacity` points (a capacity below 1 makes a
+// list without an array, which gets one on the first push) of a grid
+// `width` cells wide (below 1 counts as 1). Null when out of memory.
+FrontierList* CreateFrontierList(int32_t capacity, int32_t width);
+
+// Appends a point (inside the grid), doubling the capacity first when the
+// array is full. Answers false, leaving the list exactly as it was, when
+// the array cannot grow (out of memory, or a capacity that would not fit in
+// int32).
 bool PushPoint(FrontierList* list, int32_t column, int32_t row);
 
 // Removes the last entry; the list must not be empty.
 void DropLast(FrontierList* list);
+
+// The entry at index (0 <= index <= lastIndex), left in place.
+GridPoint PointAt(const FrontierList* list, int32_t index);
 
 // Removes and answers the entry at index (0 <= index <= lastIndex); the last
 // entry takes its place, so the order of the others is not kept.
@@ -60,11 +74,15 @@ void DestroyFrontierList(FrontierList* list);
 
 // Clears the grid and lays the seed walls, pushing each onto the list in
 // row-by-row order. Without a mask: the rectangle's border. With a mask
-// (0 = unselected): the unselected cells, the selection's outline and the
-// cells that close its diagonal steps. Afterwards every cell is Open or Wall.
-// Answers false when the list could not grow; the grid is then incomplete.
+// (0 = unselected; rows maskRowBytes apart, the first form taking them
+// width apart): the unselected cells, the selection's outline and the
+// cells that close its diagonal steps. Afterwards every cell is Open or
+// Wall. Answers false when the list could not grow; the grid is then
+// incomplete.
 bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
               FrontierList* list);
+bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
+              ptrdiff_t maskRowBytes, FrontierList* list);
 
 // Direction letters. "U" steps to row + 1 (down the image), "D" to row - 1,
 // "L" to column - 1, "R" to column + 1; "E" means no direction is possible.

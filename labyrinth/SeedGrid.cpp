@@ -28,13 +28,13 @@ static bool SeedBorder(uint8_t* grid, int32_t width, int32_t height, FrontierLis
 // Unselected cells become Wall; selected cells on the grid's edge or next to
 // an unselected cell (left, right, above, below) become Outline. Both depend
 // on the mask alone, so one pass does them. Edge tests come first so that no
-// mask byte outside the grid is read.
+// mask byte outside the grid is read. Mask rows lie maskRowBytes apart.
 static void MarkUnselectedAndOutline(uint8_t* grid, int32_t width, int32_t height,
-                                     const uint8_t* mask) {
+                                     const uint8_t* mask, ptrdiff_t maskRowBytes) {
     for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* here = mask + CellIndex(width, 0, row);
-        const uint8_t* above = row > 0 ? here - width : nullptr;
-        const uint8_t* below = row < height - 1 ? here + width : nullptr;
+        const uint8_t* here = mask + row * maskRowBytes;
+        const uint8_t* above = row > 0 ? here - maskRowBytes : nullptr;
+        const uint8_t* below = row < height - 1 ? here + maskRowBytes : nullptr;
         uint8_t* cells = grid + CellIndex(width, 0, row);
         for (int32_t column = 0; column < width; ++column) {
             if (here[column] == 0) {
@@ -91,12 +91,17 @@ static bool PromoteAndPush(uint8_t* grid, int32_t width, int32_t height, Frontie
 
 bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
               FrontierList* list) {
+    return SeedGrid(grid, width, height, mask, width, list);
+}
+
+bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
+              ptrdiff_t maskRowBytes, FrontierList* list) {
     if (width <= 0 || height <= 0) return true;
     if (mask == nullptr) {
         memset(grid, Open, CellIndex(width, 0, height));
         return SeedBorder(grid, width, height, list);
     }
-    MarkUnselectedAndOutline(grid, width, height, mask);
+    MarkUnselectedAndOutline(grid, width, height, mask, maskRowBytes);
     FillOutlineCorners(grid, width, height);
     return PromoteAndPush(grid, width, height, list);
 }

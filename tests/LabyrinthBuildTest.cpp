@@ -13,7 +13,7 @@ namespace {
 
 std::vector<uint8_t> Seeds(int32_t width, int32_t height, const uint8_t* mask) {
     std::vector<uint8_t> grid(static_cast<size_t>(width) * height);
-    FrontierList* list = CreateFrontierList(32);
+    FrontierList* list = CreateFrontierList(32, width);
     EXPECT_NE(list, nullptr);
     if (list == nullptr) return grid;
     EXPECT_TRUE(SeedGrid(grid.data(), width, height, mask, list));
@@ -147,7 +147,7 @@ TEST_F(BuildLabyrinthTest, OutOfMemoryAtAnyAllocationAnswersFalse) {
     const int32_t side = 64;
     std::vector<uint8_t> grid(side * side);
     const int32_t before = heapAllocCount;
-    FrontierList* list = CreateFrontierList(32);
+    FrontierList* list = CreateFrontierList(32, side);
     ASSERT_NE(list, nullptr);
     ASSERT_TRUE(SeedGrid(grid.data(), side, side, nullptr, list));
     DestroyFrontierList(list);

@@ -20,12 +20,12 @@ struct Seeded {
 Seeded Seed(int32_t width, int32_t height, const std::vector<uint8_t>* mask) {
     Seeded seeded;
     seeded.grid.assign(static_cast<size_t>(width) * height, 0xAB);  // garbage to clear
-    FrontierList* list = CreateFrontierList(32);
+    FrontierList* list = CreateFrontierList(32, width);
     EXPECT_NE(list, nullptr);
     if (list == nullptr) return seeded;
     EXPECT_TRUE(SeedGrid(seeded.grid.data(), width, height, mask ? mask->data() : nullptr, list));
     for (int32_t i = 0; i <= list->lastIndex; ++i)
-        seeded.pushed.emplace_back(list->items[i].column, list->items[i].row);
+        seeded.pushed.emplace_back(PointAt(list, i).column, PointAt(list, i).row);
     DestroyFrontierList(list);
     return seeded;
 }
@@ -225,7 +225,7 @@ TEST(SeedGridFailure, StopsWhenTheListCannotGrow) {
     // 40 x 40 has 156 border cells: the list must grow from 32 three times.
     std::vector<uint8_t> grid(40 * 40);
     for (int32_t failAt = 2; failAt <= 4; ++failAt) {
-        FrontierList* list = CreateFrontierList(32);
+        FrontierList* list = CreateFrontierList(32, 40);
         ASSERT_NE(list, nullptr);
         heapAllocFailAt = failAt - 1;
         EXPECT_FALSE(SeedGrid(grid.data(), 40, 40, nullptr, list));
