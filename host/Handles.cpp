@@ -56,6 +56,9 @@ Handle NewOwnHandle(int32 size) {
 void DisposeOwnHandle(Handle handle) {
     if (handle == nullptr) return;
     OwnHandle* record = reinterpret_cast<OwnHandle*>(handle);
+    // A host's handle that reaches here (the host offers no usable handle
+    // suite to release it with) is not ours to free: it is left alone.
+    if (record->tag != ownHandleTag) return;
     if (record->dataBlock != nullptr) FreeGlobalLocked(record->dataBlock);
     FreeGlobalLocked(record);
 }

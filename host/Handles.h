@@ -23,4 +23,6 @@ void DisposeHostHandle(const HandleProcs* procs, Handle handle);
 Ptr LockHostHandle(const HandleProcs* procs, Handle handle, Boolean moveHigh);
 void UnlockHostHandle(const HandleProcs* procs, Handle handle);
 Handle NewOwnHandle(int32 size);
+// Releases a handle made by NewOwnHandle; any other handle (its tag word
+// differs) is left alone.
 void DisposeOwnHandle(Handle handle);

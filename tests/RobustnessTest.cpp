@@ -418,6 +418,22 @@ TEST_F(RobustnessTest, FinishTwiceStartTwiceAndStartWithoutParameters) {
     EXPECT_EQ(Call(filterSelectorFinish), noErr);
 }
 
+// Descriptor suites without a handle suite the plug-in can use: the
+// descriptor the host hands over is the host's own handle, not one of the
+// plug-in's, and must not be released with the plug-in's allocator.
+TEST_F(RobustnessTest, HostDescriptorIsNotReleasedAsAnOwnHandle) {
+    settings.haveDescriptorSuites = true;
+    Open(RampImage(16, 20, 3));
+    SetScriptDescriptor(&session, {ScriptItem{keyAmount, typeInteger, 25}});
+    const PIDescriptorHandle descriptor = session.descriptorParameters.descriptor;
+    session.record.handleProcs = nullptr;
+    EXPECT_EQ(Call(filterSelectorStart), noErr);
+    EXPECT_EQ(session.descriptorParameters.descriptor, nullptr);  // read and let go
+    HostDisposeHandle(descriptor);  // a use after free had the plug-in released it
+    EXPECT_EQ(Call(filterSelectorContinue), noErr);
+    EXPECT_EQ(Call(filterSelectorFinish), noErr);
+}
+
 // ---- inputs the fuzzer found (fuzz/corpus/) -------------------------------
 
 // seed-short-rows: an RGB image whose input rows are 45 bytes for 16
