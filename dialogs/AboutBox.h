@@ -5,4 +5,6 @@
 
 #include <cstdint>
 
+// Runs the box modally, owned by the host's window; answers what the
+// platform's dialog call answers (nobody reads it).
 intptr_t RunAboutBox(const AboutRecord* about);

@@ -1,4 +1,40 @@
+// The About box on Windows: template 101, one centred text control. It
+// closes on a left click anywhere in it; Enter and Escape do nothing.
 #include "dialogs/AboutBox.h"
+#include "dialogs/DialogWindows.h"
 
-// Seam: the About box arrives with the dialogs work; until then nothing is shown.
-intptr_t RunAboutBox(const AboutRecord*) { return 0; }
+#include "dialogs/AboutText.h"
+#include "dialogs/CenterDialog.h"
+#include "entry/FilterInstance.h"
+
+namespace {
+
+const int aboutBoxTemplate = 101;
+const int aboutTextControl = 1001;
+
+}  // namespace
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            SetDlgItemTextA(dialog, aboutTextControl, aboutText);
+            CenterDialog(dialog);
+            return TRUE;
+        case WM_LBUTTONDOWN:
+        case WM_CLOSE:
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        case WM_COMMAND:
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+intptr_t RunAboutBox(const AboutRecord* about) {
+    const PlatformData* platform =
+        about != nullptr ? static_cast<const PlatformData*>(about->platformData) : nullptr;
+    HWND owner = platform != nullptr ? reinterpret_cast<HWND>(platform->hwnd) : nullptr;
+    return DialogBoxParamA(static_cast<HINSTANCE>(moduleHandle),
+                           MAKEINTRESOURCEA(aboutBoxTemplate), owner, AboutDialogProc, 0);
+}
