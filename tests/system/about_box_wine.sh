@@ -1,0 +1,24 @@
+#!/bin/bash
+# The About box of the real Vorn.8bf under Wine on a virtual display: its
+# text, placement, Enter and Escape ignored, closed by a click. The box is
+# captured to about-shots/about-box.bmp (and .png) in the cross build
+# folder.
+export VORN_WINEPREFIX="${VORN_WIN32_DIR:-}/wineprefix-about"
+source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
+timeout 120 wineserver -w
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$VORN_WIN32_DIR/Vorn.8bf" "$VORN_WIN32_DIR/win_about_box.exe" "$work/"
+shots="$VORN_WIN32_DIR/about-shots"
+mkdir -p "$shots"
+rm -f "$shots"/about-box.*
+cd "$work"
+timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    wine ./win_about_box.exe Vorn.8bf "$1"; status=$?
+    timeout 60 wineserver -w
+    exit $status' about "$shots"
+status=$?
+if command -v convert > /dev/null && [ -f "$shots/about-box.bmp" ]; then
+    convert "$shots/about-box.bmp" "$shots/about-box.png"
+fi
+exit $status

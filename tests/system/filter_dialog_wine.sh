@@ -1,0 +1,35 @@
+#!/bin/bash
+# The filter dialog of the real Vorn.8bf under Wine on a virtual display,
+# driven from a second thread of a test host: controls, typing, slider,
+# zoom, dragging, OK and Cancel during renders, the image after OK, and a
+# dialog that cannot be created. Screenshots of the dialog land in
+# dialog-shots/ in the cross build folder (BMP, and PNG where ImageMagick is
+# installed).
+#
+# Wine converts the texts of a dialog made with DialogBoxParamA through the
+# ANSI code page, as Windows does; the run uses the Japanese one (932), in
+# which the template's texts survive, so they can be compared exactly.
+#
+# The test keeps a prefix of its own: a wineserver started without the
+# display (by wineboot, or by another test) could not show the windows.
+export VORN_WINEPREFIX="${VORN_WIN32_DIR:-}/wineprefix-dialogs"
+source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
+timeout 120 wineserver -w
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$VORN_WIN32_DIR/Vorn.8bf" "$VORN_WIN32_DIR/win_filter_dialog.exe" "$work/"
+shots="$VORN_WIN32_DIR/dialog-shots"
+rm -rf "$shots"
+mkdir -p "$shots"
+cd "$work"
+timeout 600 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    LC_ALL=ja_JP.UTF-8 wine ./win_filter_dialog.exe Vorn.8bf "$1"; status=$?
+    timeout 60 wineserver -w
+    exit $status' dialog "$shots"
+status=$?
+if command -v convert > /dev/null; then
+    for bmp in "$shots"/*.bmp; do
+        [ -f "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png"
+    done
+fi
+exit $status

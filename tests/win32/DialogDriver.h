@@ -1,0 +1,253 @@
+// Driving a plug-in's modal dialog from a second thread of the host
+// process, as a user would: find the window, read its controls, send them
+// messages, and wait until the host thread has dealt with everything.
+//
+// The host thread runs the plug-in (and, inside Start, the dialog's modal
+// loop). Everything that touches the host's records runs on that thread
+// through OnHostThread, which sends a message to a hidden window of the
+// host thread; the modal loop, and the host's abortProc while a preview
+// render runs, dispatch it.
+#pragma once
+
+#include "tests/win32/WinCheck.h"
+#include "testhost/HostSession.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+const UINT runMessage = WM_APP + 300;    // lParam: std::function<void()>*
+const UINT tokenMessage = WM_APP + 301;  // marks that the queue got this far
+
+inline HWND& ProbeWindow() {
+    static HWND window = nullptr;
+    return window;
+}
+
+inline HANDLE& TokenEvent() {
+    static HANDLE event = nullptr;
+    return event;
+}
+
+inline LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == runMessage) {
+        (*reinterpret_cast<std::function<void()>*>(lParam))();
+        return 1;
+    }
+    if (message == tokenMessage) {
+        SetEvent(TokenEvent());
+        return 1;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Made on the host thread before the plug-in is called.
+inline void CreateProbe() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = ProbeProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "VornTestProbe";
+    RegisterClassA(&windowClass);
+    ProbeWindow() = CreateWindowExA(0, "VornTestProbe", "probe", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                    nullptr, GetModuleHandleA(nullptr), nullptr);
+    TokenEvent() = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
+
+// Runs work on the host thread and waits for it (at most 20 s).
+inline bool OnHostThread(std::function<void()> work) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(ProbeWindow(), runMessage, 0, reinterpret_cast<LPARAM>(&work),
+                               SMTO_NORMAL, 20000, &answer) != 0;
+}
+
+// Waits until the host thread has taken every message posted before this
+// call from its queue.
+inline bool DrainHostQueue() {
+    ResetEvent(TokenEvent());
+    PostMessageA(ProbeWindow(), tokenMessage, 0, 0);
+    return WaitForSingleObject(TokenEvent(), 20000) == WAIT_OBJECT_0;
+}
+
+// What the host has seen so far.
+struct HostCounters {
+    int32 polls = 0;
+    int32 displays = 0;
+    int32 advances = 0;
+    bool operator==(const HostCounters& o) const {
+        return polls == o.polls && displays == o.displays && advances == o.advances;
+    }
+};
+
+inline HostCounters ReadCounters(HostSession* session) {
+    HostCounters counters;
+    OnHostThread([&] {
+        counters.polls = session->abortPolls;
+        counters.displays = session->displayCalls;
+        counters.advances = session->advanceCalls;
+    });
+    return counters;
+}
+
+// Waits until the dialog has nothing left to do: every posted request
+// handled, every pending paint done, and the host's counters still.
+inline HostCounters Settle(HostSession* session, HWND dialog) {
+    HostCounters last = ReadCounters(session);
+    int stable = 0;
+    for (int round = 0; round < 400 && stable < 3; ++round) {
+        DrainHostQueue();
+        OnHostThread([&] {
+            RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        });
+        Sleep(20);
+        HostCounters now = ReadCounters(session);
+        stable = now == last ? stable + 1 : 0;
+        last = now;
+    }
+    return last;
+}
+
+struct WindowSearch {
+    const wchar_t* caption;  // null: any
+    HWND found;
+};
+
+inline BOOL CALLBACK FindDialogWindow(HWND window, LPARAM parameter) {
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+    char className[64] = {0};
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "#32770") != 0) return TRUE;
+    if (search->caption != nullptr) {
+        wchar_t caption[128] = {0};
+        GetWindowTextW(window, caption, 128);
+        if (wcscmp(caption, search->caption) != 0) return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+// A visible dialog of this process (with this caption), or null after
+// waiting seconds for it.
+inline HWND WaitForDialog(const wchar_t* caption, DWORD seconds) {
+    const DWORD start = GetTickCount();
+    WindowSearch search = {caption, nullptr};
+    while (GetTickCount() - start < seconds * 1000) {
+        EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) return search.found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+inline bool WaitUntilGone(HWND window, DWORD seconds) {
+    const DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start > seconds * 1000) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+inline std::wstring TextOf(HWND window) {
+    wchar_t text[256] = {0};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+inline std::string ClassOf(HWND window) {
+    char name[64] = {0};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// Printable form of a wide text, for failure messages.
+inline std::string Shown(const std::wstring& text) {
+    std::string shown;
+    for (wchar_t c : text) {
+        if (c >= 32 && c < 127) {
+            shown += static_cast<char>(c);
+        } else {
+            char escape[16];
+            snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
+            shown += escape;
+        }
+    }
+    return shown;
+}
+
+#define WIN_CHECK_TEXT(window, expected)                                                  \
+    do {                                                                                  \
+        const std::wstring got_ = driver::TextOf(window);                                 \
+        const std::wstring want_ = (expected);                                            \
+        if (got_ == want_) {                                                              \
+            ++Tally().passed;                                                             \
+        } else {                                                                          \
+            ++Tally().failed;                                                             \
+            printf("FAILED %s:%d: text \"%s\", expected \"%s\"\n", __FILE__, __LINE__,    \
+                   driver::Shown(got_).c_str(), driver::Shown(want_).c_str());            \
+        }                                                                                 \
+    } while (0)
+
+// Captures what the screen shows of a window into a 24-bit BMP file.
+inline bool WriteWindowShot(HWND window, const std::string& path) {
+    RECT rect;
+    if (path.empty() || !GetWindowRect(window, &rect)) return false;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up, as BMP files keep rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool written = false;
+    if (bitmap != nullptr) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        GdiFlush();
+        SelectObject(memory, old);
+        const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+        const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
+        BITMAPFILEHEADER header = {};
+        header.bfType = 0x4D42;
+        header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+        header.bfSize = header.bfOffBits + imageBytes;
+        info.bmiHeader.biSizeImage = imageBytes;
+        FILE* file = fopen(path.c_str(), "wb");
+        if (file != nullptr) {
+            written = fwrite(&header, sizeof header, 1, file) == 1 &&
+                      fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file) == 1 &&
+                      fwrite(bits, imageBytes, 1, file) == 1;
+            written = fclose(file) == 0 && written;
+        }
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return written;
+}
+
+// The Amount in the host's parameter block (read on the host thread).
+inline int16 HostAmount(HostSession* session) {
+    int16 amount = -32768;
+    OnHostThread([&] {
+        Handle parameters = session->record.parameters;
+        if (parameters != nullptr && *parameters != nullptr) memcpy(&amount, *parameters, 2);
+    });
+    return amount;
+}
+
+}  // namespace driver

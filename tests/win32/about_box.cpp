@@ -1,0 +1,132 @@
+// The About box of the real plug-in, used from a second thread: its seven
+// lines of text, its place on the desktop, Enter and Escape that do not
+// close it, and the click that does.
+//
+//   win_about_box PLUGIN.8bf [SHOT_FOLDER]
+#include "tests/win32/DialogDriver.h"
+#include "testhost/PluginLoader.h"
+
+#include <windows.h>
+
+namespace {
+
+struct AboutWatch {
+    std::string shots;
+    bool found = false;
+    bool stillOpenAfterKeys = false;
+    bool closedByClick = false;
+};
+
+// Presses a key in the box the way the keyboard does: into the thread's
+// queue, where the modal loop turns Enter and Escape into commands.
+void PressKey(HWND window, UINT key) {
+    PostMessageA(window, WM_KEYDOWN, key, 0x00000001);
+    PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+}
+
+DWORD WINAPI WatchAbout(LPVOID parameter) {
+    AboutWatch* watch = static_cast<AboutWatch*>(parameter);
+    HWND box = driver::WaitForDialog(nullptr, 60);
+    watch->found = box != nullptr;
+    if (box == nullptr) return 0;
+    driver::DrainHostQueue();
+    Sleep(300);
+
+    WIN_CHECK_TEXT(box, L"");
+    const LONG style = GetWindowLongA(box, GWL_STYLE);
+    WIN_CHECK((style & WS_CAPTION) == 0);
+    WIN_CHECK((style & WS_SYSMENU) == 0);
+    HWND text = GetDlgItem(box, 1001);
+    WIN_CHECK(text != nullptr);
+    WIN_CHECK_TEXT(text, L"Vorn\n\n1.0.5\n\nCopyright (C) 2026 Bramix\n\nDraw Vorn");
+    WIN_CHECK((GetWindowLongA(text, GWL_STYLE) & SS_NOTIFY) == 0);
+
+    RECT desktop, rect;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(box, &rect);
+    const LONG width = rect.right - rect.left;
+    const LONG height = rect.bottom - rect.top;
+    WIN_CHECK_EQ(rect.left, (desktop.left + desktop.right - width) / 2);
+    WIN_CHECK_EQ(rect.top, (desktop.top + desktop.bottom - height) / 3);
+    if (!watch->shots.empty()) {
+        WIN_CHECK(driver::WriteWindowShot(box, watch->shots + "\\about-box.bmp"));
+    }
+
+    PressKey(text, VK_RETURN);
+    PressKey(text, VK_ESCAPE);
+    PressKey(box, VK_RETURN);
+    PressKey(box, VK_ESCAPE);
+    driver::DrainHostQueue();
+    Sleep(300);
+    driver::DrainHostQueue();
+    watch->stillOpenAfterKeys = IsWindow(box) && IsWindowVisible(box);
+
+    // A click on the text: the pointer goes there and the button is
+    // pressed, as the mouse does; the text control lets it through to the
+    // box.
+    RECT textRect;
+    GetWindowRect(text, &textRect);
+    SetCursorPos((textRect.left + textRect.right) / 2, (textRect.top + textRect.bottom) / 2);
+    INPUT clicks[2] = {};
+    clicks[0].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].type = INPUT_MOUSE;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+    watch->closedByClick = driver::WaitUntilGone(box, 10);
+    if (!watch->closedByClick) {
+        printf("the pointer's click did not reach the box; clicking on the box itself\n");
+        POINT at = {10, 10};
+        PostMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        driver::WaitUntilGone(box, 10);
+    }
+    return 0;
+}
+
+void CheckAboutBox(PluginEntryProc entry, const std::string& shots) {
+    HostImage image;
+    image.width = image.height = image.channels = 1;
+    image.samples.assign(1, 0);
+    HostSettings settings;
+    settings.imageMode = plugInModeGrayScale;
+    settings.planes = 1;
+    HostSession session;
+    OpenHostSession(&session, image, settings);
+
+    AboutWatch watch;
+    watch.shots = shots;
+    HANDLE watcher = CreateThread(nullptr, 0, WatchAbout, &watch, 0, nullptr);
+    const int16 result = CallSelector(&session, entry, filterSelectorAbout);
+    if (watcher != nullptr) {
+        while (MsgWaitForMultipleObjects(1, &watcher, FALSE, 60000, QS_ALLINPUT) ==
+               WAIT_OBJECT_0 + 1) {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        }
+        CloseHandle(watcher);
+    }
+    printf("About: box %s, open after Enter and Escape %d, closed by the click %d, result %d\n",
+           watch.found ? "shown" : "missing", watch.stillOpenAfterKeys ? 1 : 0,
+           watch.closedByClick ? 1 : 0, result);
+    WIN_CHECK(watch.found);
+    WIN_CHECK(watch.stillOpenAfterKeys);
+    WIN_CHECK(watch.closedByClick);
+    WIN_CHECK_EQ(result, noErr);
+    CloseHostSession(&session);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string path = PluginPathArgument(argc, argv);
+    LoadedPlugin plugin;
+    std::string error;
+    if (!LoadFilterPlugin(path.c_str(), &plugin, &error)) {
+        printf("FAILED: %s\n", error.c_str());
+        return 1;
+    }
+    driver::CreateProbe();
+    CheckAboutBox(plugin.entry, argc > 2 ? argv[2] : "");
+    UnloadFilterPlugin(&plugin);
+    return FinishChecks("about box");
+}
