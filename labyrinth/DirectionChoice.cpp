@@ -84,14 +84,56 @@ static void ShuffleDirectionOrder() {
     }
 }
 
+// Asks the memory system early for the grid lines around the targets that
+// ChooseDirection may test from this position, so that their cache misses
+// overlap the shuffle's rand() calls. Nothing is read; only cells inside
+// the grid are named.
+static void PrefetchTargets(const uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
+                            int32_t column, int32_t row) {
+    const int32_t columnRest = column % pitch;
+    const int32_t rowRest = row % pitch;
+    const uint8_t* here = grid + CellIndex(width, column, row);
+    const ptrdiff_t stride = width;
+    if (columnRest == 0) {
+        const int32_t down = pitch - rowRest;
+        if (down <= height - 1 - row) {
+            const uint8_t* target = here + down * stride;
+            __builtin_prefetch(target - stride);
+            __builtin_prefetch(target);
+            if (down < height - 1 - row) __builtin_prefetch(target + stride);
+        }
+        const int32_t up = rowRest != 0 ? rowRest : pitch;
+        if (up <= row) {
+            const uint8_t* target = here - up * stride;
+            __builtin_prefetch(target + stride);
+            __builtin_prefetch(target);
+            if (up < row) __builtin_prefetch(target - stride);
+        }
+    }
+    if (rowRest == 0) {
+        const int32_t right = pitch - columnRest;
+        const int32_t left = columnRest != 0 ? columnRest : pitch;
+        const uint8_t* targets[2] = {right <= width - 1 - column ? here + right : nullptr,
+                                     left <= column ? here - left : nullptr};
+        for (const uint8_t* target : targets) {
+            if (target == nullptr) continue;
+            __builtin_prefetch(target);
+            if (row > 0) __builtin_prefetch(target - stride);
+            if (row < height - 1) __builtin_prefetch(target + stride);
+        }
+    }
+}
+
 // The target of each direction is the nearest lattice point strictly beyond
 // the position on its lattice line. Distances are compared with the room left
 // in the grid before any coordinate is formed, so nothing can overflow and a
 // target outside the grid is never looked at.
 char ChooseDirection(const uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
                      int32_t column, int32_t row) {
+    const bool inside = pitch >= 1 && IsInside(width, height, column, row);
+    if (inside) PrefetchTargets(grid, pitch, width, height, column, row);
     ShuffleDirectionOrder();
-    if (pitch < 1 || !IsInside(width, height, column, row)) return directionNone;
+    if (!inside) return directionNone;
     const int32_t columnRest = column % pitch;
     const int32_t rowRest = row % pitch;
     for (int32_t i = 0; i < 4; ++i) {
