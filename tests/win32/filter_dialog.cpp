@@ -669,6 +669,80 @@ void CheckFailedImageRequest(PluginEntryProc entry, const std::string& shots) {
     CloseHostSession(&session);
 }
 
+// A round selection, seen at 100% and at 50%: the labyrinth fills the
+// selection and follows its outline, the image shows around it; OK
+// filters the selection alone.
+void CheckSelectionPreview(PluginEntryProc entry, const std::string& shots) {
+    HostImage image = GradientImage();
+    const int32 centreX = 125, centreY = 100, radius = 45;
+    image.mask.assign(static_cast<size_t>(imageWidth) * imageHeight, 0);
+    for (int32 y = 0; y < imageHeight; ++y) {
+        for (int32 x = 0; x < imageWidth; ++x) {
+            const int32 dx = x - centreX, dy = y - centreY;
+            if (dx * dx + dy * dy <= radius * radius) image.mask[y * imageWidth + x] = 255;
+        }
+    }
+    HostSettings settings = DialogSettings();
+    settings.filterRect = Rect{centreY - radius, centreX - radius, centreY + radius + 1,
+                               centreX + radius + 1};
+    HostSession session;
+    OpenHostSession(&session, image, settings);
+    HostSide side;
+    Watch watch;
+    watch.side = &side;
+    watch.shots = shots;
+    watch.scenario = [&](Watch* w, HWND dialog) {
+        Settle(&session, dialog);
+        Shot(w, dialog, "dialog-selection");
+        Click(dialog, idZoomOut);
+        Settle(&session, dialog);
+        WIN_CHECK_TEXT(GetDlgItem(dialog, idZoomLabel), L"50%");
+        const Shown shown = LastShown(&session);
+        int32 labyrinth = 0, picture = 0, pictureInside = 0;
+        for (int32 r = 0; r < shown.rows; ++r) {
+            for (int32 c = 0; c < shown.cols; ++c) {
+                // The preview mixes the labyrinth in through the selection
+                // byte with truncation, so full white may show as 254.
+                const uint8_t* p = ShownPixel(shown, r, c);
+                if ((p[0] <= 1 && p[1] <= 1 && p[2] <= 1) ||
+                    (p[0] >= 254 && p[1] >= 254 && p[2] >= 254)) {
+                    ++labyrinth;
+                } else {
+                    ++picture;
+                    if (p[2] != 77 || p[0] >= imageWidth || p[1] >= imageHeight ||
+                        image.mask[p[1] * imageWidth + p[0]] != 0)
+                        ++pictureInside;
+                }
+            }
+        }
+        printf("selection at 50%%: %d labyrinth pixels, %d picture pixels, %d of them inside\n",
+               labyrinth, picture, pictureInside);
+        WIN_CHECK(labyrinth > shown.rows * shown.cols / 10);
+        WIN_CHECK(picture > shown.rows * shown.cols / 4);
+        WIN_CHECK_EQ(pictureInside, 0);
+        Shot(w, dialog, "dialog-selection-50");
+        Click(dialog, idOk);
+    };
+    const int16 result = RunWithDialog(&session, entry, &watch);
+    WIN_CHECK(watch.sawDialog);
+    WIN_CHECK_EQ(result, noErr);
+    int32 changedOutside = 0, otherInside = 0;
+    for (size_t i = 0; i < image.mask.size(); ++i) {
+        const uint8_t* before = &session.source.samples[i * 3];
+        const uint8_t* after = &session.result.samples[i * 3];
+        if (image.mask[i] == 0) {
+            if (memcmp(before, after, 3) != 0) ++changedOutside;
+        } else {
+            const bool wall = after[0] == 0 && after[1] == 0 && after[2] == 0;
+            const bool corridor = after[0] == 255 && after[1] == 255 && after[2] == 255;
+            if (!wall && !corridor) ++otherInside;
+        }
+    }
+    WIN_CHECK_EQ(changedOutside, 0);
+    WIN_CHECK_EQ(otherInside, 0);
+    CloseHostSession(&session);
+}
+
 // A dialog that cannot be created (here: its owner window is gone): Start
 // ends with errPlugInHostInsufficient before asking the host for anything,
 // instead of filtering with a request the dialog never made.
@@ -725,6 +799,7 @@ int main(int argc, char** argv) {
     CheckStoredAmountOutOfRange(plugin.entry, 0, 1, false);
     CheckStoredAmountOutOfRange(plugin.entry, 150, 99, true);
     CheckFailedImageRequest(plugin.entry, shots);
+    CheckSelectionPreview(plugin.entry, shots);
     CheckDialogCannotBeCreated(plugin.entry);
     UnloadFilterPlugin(&plugin);
     return FinishChecks("filter dialog");
