@@ -38,7 +38,7 @@ const int32 imageWidth = 250;  // columns fit in a byte: the red sample is the c
 const int32 imageHeight = 200;
 
 // What the host thread does on behalf of a scenario while a render runs.
-enum RenderAction { actionNone, actionClickOk, actionClickCancel };
+enum RenderAction { actionNone, actionClickOk, actionClickCancel, actionClickZoomOut, actionType60 };
 
 struct HostSide {
     HostSession* session = nullptr;
@@ -60,8 +60,14 @@ void PumpDuringRender(HostSession* session) {
         side->dialog != nullptr) {
         side->actionAtPoll = 0;
         side->actionPoll = session->abortPolls;
-        const int button = side->action == actionClickOk ? idOk : idCancel;
-        SendMessageA(GetDlgItem(side->dialog, button), BM_CLICK, 0, 0);
+        if (side->action == actionType60) {
+            SetDlgItemTextA(side->dialog, idAmountEdit, "60");
+        } else {
+            const int button = side->action == actionClickOk       ? idOk
+                               : side->action == actionClickCancel ? idCancel
+                                                                   : idZoomOut;
+            SendMessageA(GetDlgItem(side->dialog, button), BM_CLICK, 0, 0);
+        }
     }
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -449,6 +455,43 @@ void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
     });
     after = Settle(session, dialog);
     WIN_CHECK_EQ(after.polls - before.polls, framePolls);
+
+    // A zoom step while a filtered render runs: the label changes at once,
+    // the render completes, then the view is rendered anew at 50%, once
+    // unfiltered and once filtered.
+    const int32 halfRows = 2 * frameHeight < imageHeight ? 2 * frameHeight : imageHeight;
+    const int32 halfCols = 2 * frameWidth < imageWidth ? 2 * frameWidth : imageWidth;
+    const int32 halfPolls = 3 * ((halfRows * halfCols + 999) / 1000);
+    before = Settle(session, dialog);
+    OnHostThread([&] {
+        watch->side->action = actionClickZoomOut;
+        watch->side->actionAtPoll = session->abortPolls + 2;
+    });
+    TypeAmount(dialog, L"50");
+    after = Settle(session, dialog);
+    WIN_CHECK_EQ(watch->side->actionPoll, before.polls + 2);
+    WIN_CHECK_TEXT(label, L"50%");
+    WIN_CHECK_EQ(after.polls - before.polls, framePolls + halfPolls);
+    Click(dialog, idZoomIn);
+    Settle(session, dialog);
+    WIN_CHECK_TEXT(label, L"100%");
+
+    // Amount changed while a filtered render runs: one more filtered render
+    // follows it, with the new Amount.
+    before = Settle(session, dialog);
+    OnHostThread([&] {
+        watch->side->action = actionType60;
+        watch->side->actionAtPoll = session->abortPolls + 2;
+    });
+    TypeAmount(dialog, L"57");
+    after = Settle(session, dialog);
+    WIN_CHECK_EQ(watch->side->actionPoll, before.polls + 2);
+    WIN_CHECK_EQ(driver::HostAmount(session), 60);
+    WIN_CHECK_EQ(after.polls - before.polls, 2 * framePolls);
+    lattice = ShownLattice(LastShown(session), 61);
+    WIN_CHECK(IsLabyrinth(lattice));
+    TypeAmount(dialog, L"57");
+    Settle(session, dialog);
 
     // Dragging the preview: the image follows the pointer (the pan moves
     // against the mouse), unfiltered while the button is down; the release
