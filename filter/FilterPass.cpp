@@ -10,48 +10,36 @@
 
 namespace {
 
-// Everything one pass allocates; null until made, released together.
-struct PassBuffers {
-    PlaneSet planes;
-    uint8_t* maskCopy;
-    uint8_t* grid;
-};
-
 void SetResult(FilterInstance* instance, OSErr code) {
     if (instance->result != nullptr) *instance->result = code;
 }
 
+// The pass needs one buffer of its own, the grid (and the frontier list
+// inside BuildLabyrinth). The mask is read where the host keeps it; painted
+// planes are not read at all, since what they get depends on the grid and
+// the colours alone; the output is written once, after the last poll of
+// abortProc has passed, so that a cancel leaves it untouched.
 OSErr FilterWorkRect(FilterInstance* instance, int16 amount, int32_t width, int32_t height,
-                     PassBuffers* buffers) {
-    FilterRecord* filter = instance->filter;
-    const int32_t bytesPerSample = BytesPerSample(filter->imageMode);
-    const int32_t planeCount = PlaneCountOf(filter->planes);
-
+                     uint8_t** grid) {
+    const FilterRecord* filter = instance->filter;
     size_t pixelCount = 0;
     if (!BufferBytes(size_t(width), size_t(height), &pixelCount)) return memFullErr;
-    if (!AllocPlaneSet(&buffers->planes, planeCount, pixelCount)) return memFullErr;
+    const LabyrinthSamples samples = LabyrinthSamplesOf(filter, HostKind);
+
+    *grid = static_cast<uint8_t*>(AllocBuffer(pixelCount));
+    if (*grid == nullptr) return memFullErr;
+    const uint8_t* mask = nullptr;
     if (filter->haveMask) {
-        buffers->maskCopy = static_cast<uint8_t*>(AllocBuffer(pixelCount));
-        if (buffers->maskCopy == nullptr) return memFullErr;
+        mask = static_cast<const uint8_t*>(filter->maskData) +
+               ptrdiff_t(instance->workRect.top) * filter->maskRowBytes + instance->workRect.left;
     }
-
-    const PlaneColour wall = PlaneColourOf(filter->foreground, HostKind);
-    const PlaneColour corridor = PlaneColourOf(filter->background, HostKind);
-    ReadPlanes(instance, bytesPerSample, planeCount, &buffers->planes, buffers->maskCopy);
-
-    buffers->grid = static_cast<uint8_t*>(AllocBuffer(pixelCount));
-    if (buffers->grid == nullptr) return memFullErr;
-    if (!BuildLabyrinth(buffers->grid, int32_t(amount) + 1, width, height, buffers->maskCopy)) {
+    if (!BuildLabyrinth(*grid, int32_t(amount) + 1, width, height, mask, filter->maskRowBytes)) {
         return memFullErr;
     }
-
-    if (!PaintLabyrinth(&buffers->planes, PaintedPlaneCount(filter->planes), buffers->grid,
-                        pixelCount, wall, corridor, filter->abortProc)) {
+    if (!PollPaintedPlanes(filter->abortProc, samples.paintedCount, pixelCount)) {
         return userCanceledErr;
     }
-    FreeBuffer(buffers->grid);
-    buffers->grid = nullptr;
-    WritePlanes(instance, bytesPerSample, planeCount, &buffers->planes);
+    WriteLabyrinth(instance, *grid, samples);
     return noErr;
 }
 
@@ -84,10 +72,8 @@ void RunFilterPass(FilterInstance* instance) {
         return;
     }
 
-    PassBuffers buffers = {};
-    const OSErr code = FilterWorkRect(instance, parameters->Amount, width, height, &buffers);
-    FreeBuffer(buffers.grid);
-    FreeBuffer(buffers.maskCopy);
-    FreePlaneSet(&buffers.planes);
+    uint8_t* grid = nullptr;
+    const OSErr code = FilterWorkRect(instance, parameters->Amount, width, height, &grid);
+    FreeBuffer(grid);
     SetResult(instance, code);
 }

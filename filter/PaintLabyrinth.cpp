@@ -1,7 +1,5 @@
 #include "filter/PaintLabyrinth.h"
 
-#include "labyrinth/Labyrinth.h"
-
 namespace {
 
 const double byteColourScale = 0.00392156862745098;     // 1/255
@@ -21,20 +19,27 @@ int32_t PaintedPlaneCount(int16 planes) {
     return planes < 3 ? planes : 3;
 }
 
-bool PaintLabyrinth(PlaneSet* planes, int32_t paintedCount, const uint8_t* grid,
-                    size_t pixelCount, const PlaneColour& wall, const PlaneColour& corridor,
-                    TestAbortProc abortProc) {
-    if (paintedCount > 3) paintedCount = 3;
+LabyrinthSamples LabyrinthSamplesOf(const FilterRecord* filter, int32_t hostKind) {
+    LabyrinthSamples samples = {};
+    samples.bytesPerSample = BytesPerSample(filter->imageMode);
+    samples.pixelStep = int32_t(filter->planes) * samples.bytesPerSample;
+    samples.planeCount = PlaneCountOf(filter->planes);
+    samples.paintedCount = PaintedPlaneCount(filter->planes);
+    const int32_t largest = samples.bytesPerSample == 1 ? 255 : 32768;
+    const PlaneColour wall = PlaneColourOf(filter->foreground, hostKind);
+    const PlaneColour corridor = PlaneColourOf(filter->background, hostKind);
+    for (int32_t l = 0; l < 3; ++l) {
+        samples.wall[l] = uint16_t(SampleOf(float(wall.components[l]), largest));
+        samples.corridor[l] = uint16_t(SampleOf(float(corridor.components[l]), largest));
+    }
+    return samples;
+}
+
+bool PollPaintedPlanes(TestAbortProc abortProc, int32_t paintedCount, size_t pixelCount) {
+    if (abortProc == nullptr) return true;
     for (int32_t l = 0; l < paintedCount; ++l) {
-        float* plane = planes->planes[l];
-        const float wallValue = float(wall.components[l]);
-        const float corridorValue = float(corridor.components[l]);
         for (size_t start = 0; start < pixelCount; start += pixelsPerPoll) {
-            if (abortProc != nullptr && abortProc() != 0) return false;
-            const size_t end = pixelCount - start < pixelsPerPoll ? pixelCount : start + pixelsPerPoll;
-            for (size_t j = start; j < end; ++j) {
-                plane[j] = grid[j] == Wall ? wallValue : corridorValue;
-            }
+            if (abortProc() != 0) return false;
         }
     }
     return true;

@@ -1,4 +1,7 @@
-// Painting a labyrinth grid into float planes in the host's colours.
+// Painting a labyrinth grid into the host's output buffer in the host's
+// colours, straight from the grid: every output sample of a painted plane
+// is one of two values worked out once per pass, and the channels that
+// keep their values are copied from the input.
 #pragma once
 
 #include "filter/PixelPlanes.h"
@@ -18,11 +21,32 @@ PlaneColour PlaneColourOf(RGBColor colour, int32_t hostKind);
 // channels 3 and up of wider images, which have no colour component.
 int32_t PaintedPlaneCount(int16 planes);
 
-// Paints planes 0 .. paintedCount - 1 from the grid: wall cells in the
-// wall colour's component for the plane, all others in the corridor's.
-// abortProc (when there is one) is asked before pixels 0, 1000, 2000, ...
-// of every plane; answers false as soon as it asks to stop, with the
-// planes partly painted.
-bool PaintLabyrinth(PlaneSet* planes, int32_t paintedCount, const uint8_t* grid,
-                    size_t pixelCount, const PlaneColour& wall, const PlaneColour& corridor,
-                    TestAbortProc abortProc);
+// What a pass writes, per channel: planes 0 .. paintedCount - 1 take
+// wall[l] on wall cells and corridor[l] elsewhere; planes paintedCount ..
+// planeCount - 1 go back as read (PassThroughSample); channels from
+// planeCount on are not written.
+struct LabyrinthSamples {
+    int32_t bytesPerSample;
+    int32_t pixelStep;  // bytes from one interleaved pixel to the next
+    int32_t paintedCount;
+    int32_t planeCount;
+    uint16_t wall[3];
+    uint16_t corridor[3];
+};
+
+// The samples for the record's image: each colour component on the
+// planes' scale, stored as a float the way a plane holds it, and turned
+// into a sample by SampleOf.
+LabyrinthSamples LabyrinthSamplesOf(const FilterRecord* filter, int32_t hostKind);
+
+// Asks abortProc (when there is one) before pixels 0, 1000, 2000, ... of
+// every painted plane, plane by plane. Answers false as soon as it asks to
+// stop.
+bool PollPaintedPlanes(TestAbortProc abortProc, int32_t paintedCount, size_t pixelCount);
+
+// Writes the labyrinth over the instance's workRect: grid is width x
+// height cells, row by row. Rows of the output start at outRowBytes x row
+// + workRect.left x outColumnBytes, and of the input likewise; only the
+// samples named by `samples` are written.
+void WriteLabyrinth(const FilterInstance* instance, const uint8_t* grid,
+                    const LabyrinthSamples& samples);

@@ -292,8 +292,35 @@ TEST(FilterPass, EveryFailedAllocationAnswersOutOfMemoryAndTouchesNothing) {
             EXPECT_EQ(host.result, memFullErr) << "allocation " << failAt;
             EXPECT_EQ(host.out, before) << "allocation " << failAt;
         }
-        // Four planes, the mask copy, the grid and the frontier list at least.
+        // The grid, the frontier list and its array, which grows three times
+        // for the border alone and more often for the selection's seeds.
         EXPECT_GE(failAt, withMask ? 9 : 7);
+    }
+}
+
+// The pass keeps one byte per pixel (the grid) and the frontier list: no
+// float planes, no copy of the mask, whatever the channel count.
+TEST(FilterPass, WorkingMemoryIsTheGridAndTheFrontierList) {
+    struct Case {
+        int16 mode;
+        int16 planes;
+        bool mask;
+    };
+    const Case cases[] = {{plugInModeRGBColor, 3, false}, {plugInModeRGB48, 4, true},
+                          {plugInModeGray16, 1, true},    {plugInModeRGBColor, 10, false}};
+    for (const Case& test : cases) {
+        TestHost host;
+        SetUpTestHost(&host, test.mode, test.planes, 300, 200);
+        if (test.mask) AddTestMask(&host, 255);  // all selected: the border's seeds
+        const size_t base = heapBytesInUse;
+        heapPeakBytes = base;
+        RunFilterPass(&host.instance);
+        ASSERT_EQ(host.result, 0);
+        const size_t pixels = 300 * 200;
+        // Border and lattice points of pitch 11 stay below 2048 entries.
+        EXPECT_LE(heapPeakBytes - base, pixels + 2048 * sizeof(uint32_t) + 256)
+            << test.planes << " planes";
+        EXPECT_GE(heapPeakBytes - base, pixels);
     }
 }
 

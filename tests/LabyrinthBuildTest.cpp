@@ -172,6 +172,44 @@ TEST_F(BuildLabyrinthTest, OutOfMemoryAtAnyAllocationAnswersFalse) {
     EXPECT_TRUE(BuildLabyrinth(grid.data(), 2, side, side, nullptr));
 }
 
+// A mask read with its own row stride gives the labyrinth of the same mask
+// packed to the grid's width, and nothing past a row's width is looked at.
+TEST_F(BuildLabyrinthTest, MaskWithItsOwnRowStrideGivesTheSameLabyrinth) {
+    srand(12);
+    for (int trial = 0; trial < 40; ++trial) {
+        const int32_t width = 1 + rand() % 50, height = 1 + rand() % 50;
+        const int32_t pitch = 1 + rand() % 8;
+        const int32_t stride = width + rand() % 9;
+        const std::vector<uint8_t> packed = RandomMask(width, height);
+        std::vector<uint8_t> strided(static_cast<size_t>(stride) * height, 0);
+        for (int32_t r = 0; r < height; ++r)
+            for (int32_t c = 0; c < stride; ++c)
+                strided[static_cast<size_t>(r) * stride + c] =
+                    c < width ? packed[static_cast<size_t>(r) * width + c] : (c % 2) * 255;
+        const unsigned seed = static_cast<unsigned>(rand());
+        ResetDirectionOrder();
+        srand(seed);
+        const std::vector<uint8_t> expected = Build(width, height, pitch, packed.data());
+        ResetDirectionOrder();
+        srand(seed);
+        std::vector<uint8_t> grid(static_cast<size_t>(width) * height, 0x5A);
+        ASSERT_TRUE(BuildLabyrinth(grid.data(), pitch, width, height, strided.data(), stride));
+        ASSERT_EQ(grid, expected) << width << "x" << height << " stride " << stride;
+        srand(seed + 1);
+    }
+}
+
+// Frontier entries are 32-bit cell indices: a grid of more cells is
+// refused before anything is read, written or drawn.
+TEST_F(BuildLabyrinthTest, GridsBeyondThirtyTwoBitCellIndicesAreRefused) {
+    srand(3);
+    const int first = rand();
+    srand(3);
+    EXPECT_FALSE(BuildLabyrinth(nullptr, 10, 65537, 65537, nullptr));
+    EXPECT_FALSE(BuildLabyrinth(nullptr, 10, 0x7FFFFFFF, 3, nullptr));
+    EXPECT_EQ(rand(), first);
+}
+
 // Properties of every labyrinth, over many sizes, pitches and masks:
 // - every cell is Open or Wall, and every seed is still a wall;
 // - every wall that is not a seed lies on a lattice line;

@@ -1,6 +1,9 @@
-// Float planes from and to the host's interleaved buffers.
+// Float planes from and to the host's interleaved buffers, as the
+// reference pass (tests/FilterReference.h) converts them: the yardstick the
+// plug-in's pass is compared with must itself convert as the host expects.
 #include "filter/PixelPlanes.h"
 #include "host/HeapMemory.h"
+#include "tests/FilterReference.h"
 #include "tests/FilterTestHost.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +12,12 @@
 #include <vector>
 
 namespace {
+
+using reference::AllocPlaneSet;
+using reference::FreePlaneSet;
+using reference::PlaneSet;
+using reference::ReadPlanes;
+using reference::WritePlanes;
 
 // Planes for the whole work rectangle, released by the destructor.
 struct TestPlanes {
