@@ -4,6 +4,11 @@
 # captured to about-shots/about-box.bmp (and .png) in the cross build
 # folder.
 export VORN_WINEPREFIX="${VORN_WIN32_DIR:-}/wineprefix-about"
+# A prefix whose set-up was cut short is made anew.
+if [ -f "$VORN_WINEPREFIX/system.reg" ] &&
+    [ ! -f "$VORN_WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
+    rm -rf "$VORN_WINEPREFIX"
+fi
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
 work=$(mktemp -d)

@@ -13,6 +13,11 @@
 # The test keeps a prefix of its own: a wineserver started without the
 # display (by wineboot, or by another test) could not show the windows.
 export VORN_WINEPREFIX="${VORN_WIN32_DIR:-}/wineprefix-dialogs"
+# A prefix whose set-up was cut short is made anew.
+if [ -f "$VORN_WINEPREFIX/system.reg" ] &&
+    [ ! -f "$VORN_WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
+    rm -rf "$VORN_WINEPREFIX"
+fi
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
 work=$(mktemp -d)
