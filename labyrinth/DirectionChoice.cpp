@@ -74,53 +74,14 @@ bool IsReachableTarget(const uint8_t* grid, int32_t width, int32_t height, int32
            IsReachableInside(grid, width, height, column, row);
 }
 
-// Four swaps, each with a position drawn by rand(): always four calls.
-static void ShuffleDirectionOrder() {
+// Four swaps, each with a position taken from one of four numbers drawn
+// by rand(), in the order drawn.
+static void ShuffleDirectionOrder(const int32_t draws[4]) {
     for (int32_t i = 0; i < 4; ++i) {
-        const int32_t k = rand() % 4;
+        const int32_t k = draws[i] % 4;
         const char letter = directionOrder[i];
         directionOrder[i] = directionOrder[k];
         directionOrder[k] = letter;
-    }
-}
-
-// Asks the memory system early for the grid lines around the targets that
-// ChooseDirection may test from this position, so that their cache misses
-// overlap the shuffle's rand() calls. Nothing is read; only cells inside
-// the grid are named.
-static void PrefetchTargets(const uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
-                            int32_t column, int32_t row) {
-    const int32_t columnRest = column % pitch;
-    const int32_t rowRest = row % pitch;
-    const uint8_t* here = grid + CellIndex(width, column, row);
-    const ptrdiff_t stride = width;
-    if (columnRest == 0) {
-        const int32_t down = pitch - rowRest;
-        if (down <= height - 1 - row) {
-            const uint8_t* target = here + down * stride;
-            __builtin_prefetch(target - stride);
-            __builtin_prefetch(target);
-            if (down < height - 1 - row) __builtin_prefetch(target + stride);
-        }
-        const int32_t up = rowRest != 0 ? rowRest : pitch;
-        if (up <= row) {
-            const uint8_t* target = here - up * stride;
-            __builtin_prefetch(target + stride);
-            __builtin_prefetch(target);
-            if (up < row) __builtin_prefetch(target - stride);
-        }
-    }
-    if (rowRest == 0) {
-        const int32_t right = pitch - columnRest;
-        const int32_t left = columnRest != 0 ? columnRest : pitch;
-        const uint8_t* targets[2] = {right <= width - 1 - column ? here + right : nullptr,
-                                     left <= column ? here - left : nullptr};
-        for (const uint8_t* target : targets) {
-            if (target == nullptr) continue;
-            __builtin_prefetch(target);
-            if (row > 0) __builtin_prefetch(target - stride);
-            if (row < height - 1) __builtin_prefetch(target + stride);
-        }
     }
 }
 
@@ -130,10 +91,15 @@ static void PrefetchTargets(const uint8_t* grid, int32_t pitch, int32_t width, i
 // target outside the grid is never looked at.
 char ChooseDirection(const uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
                      int32_t column, int32_t row) {
-    const bool inside = pitch >= 1 && IsInside(width, height, column, row);
-    if (inside) PrefetchTargets(grid, pitch, width, height, column, row);
-    ShuffleDirectionOrder();
-    if (!inside) return directionNone;
+    // Braced initialisers run in order: the four calls come one after the other.
+    const int32_t draws[4] = {rand(), rand(), rand(), rand()};
+    return ChooseDirectionWith(draws, grid, pitch, width, height, column, row);
+}
+
+char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pitch,
+                         int32_t width, int32_t height, int32_t column, int32_t row) {
+    ShuffleDirectionOrder(draws);
+    if (pitch < 1 || !IsInside(width, height, column, row)) return directionNone;
     const int32_t columnRest = column % pitch;
     const int32_t rowRest = row % pitch;
     for (int32_t i = 0; i < 4; ++i) {

@@ -115,6 +115,11 @@ bool IsReachableTarget(const uint8_t* grid, int32_t width, int32_t height, int32
 char ChooseDirection(const uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
                      int32_t column, int32_t row);
 
+// The same with the shuffle's four numbers drawn by the caller (in rand()'s
+// order): ChooseDirection is this with four fresh rand() calls.
+char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pitch,
+                         int32_t width, int32_t height, int32_t column, int32_t row);
+
 // Index of the next frontier entry to resume from: rand() mod lastIndex when
 // lastIndex > 0 (one rand() call), else 0 (no call).
 int32_t PickIndex(int32_t lastIndex);

@@ -2,11 +2,13 @@
 // transcription of seeding and wall growth (vectors, 64-bit coordinates, one
 // cell at a time) must produce the same grid, leave the same direction order
 // and consume the same random numbers as BuildLabyrinth.
+#include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -21,6 +23,20 @@ struct PlainLabyrinth {
     std::vector<uint8_t> cells;
     std::vector<std::pair<long long, long long>> list;  // (column, row)
     std::string order;
+    // A list that cannot hold more than `limit` entries: the push that
+    // would exceed it fails and ends the generation, as a failed growth of
+    // the real list does.
+    size_t limit = SIZE_MAX;
+    bool failed = false;
+
+    bool Push(long long c, long long r) {
+        if (list.size() >= limit) {
+            failed = true;
+            return false;
+        }
+        list.push_back({c, r});
+        return true;
+    }
 
     bool Inside(long long c, long long r) const {
         return c >= 0 && c < width && r >= 0 && r < height;
@@ -37,7 +53,7 @@ struct PlainLabyrinth {
                 for (long long c = 0; c < width; ++c)
                     if (c == 0 || c == width - 1 || r == 0 || r == height - 1) {
                         At(c, r) = 1;
-                        list.push_back({c, r});
+                        if (!Push(c, r)) return;
                     }
             return;
         }
@@ -65,7 +81,7 @@ struct PlainLabyrinth {
         for (long long r = 0; r < height; ++r)
             for (long long c = 0; c < width; ++c) {
                 if (At(c, r) == 2) At(c, r) = 1;
-                if (At(c, r) == 1) list.push_back({c, r});
+                if (At(c, r) == 1 && !Push(c, r)) return;
             }
     }
 
@@ -139,12 +155,12 @@ struct PlainLabyrinth {
         for (;;) {
             while (d != 'E') {
                 Segment(d, c, r);
-                if (c % pitch == 0 && r % pitch == 0) list.push_back({c, r});
+                if (c % pitch == 0 && r % pitch == 0 && !Push(c, r)) return;
                 const long long nc = c + (d == 'R' ? pitch : d == 'L' ? -pitch : 0);
                 const long long nr = r + (d == 'U' ? pitch : d == 'D' ? -pitch : 0);
                 if (Clear(nc, nr)) {
                     Segment(d, c, r);
-                    if (c % pitch == 0 && r % pitch == 0) list.push_back({c, r});
+                    if (c % pitch == 0 && r % pitch == 0 && !Push(c, r)) return;
                 }
                 d = Choose(c, r);
             }
@@ -172,7 +188,7 @@ void ExpectSameAsPlain(int32_t width, int32_t height, int32_t pitch, const uint8
     plain.order.assign(directionOrder, 4);
     srand(seed);
     plain.Seed(mask);
-    plain.Grow();
+    if (!plain.failed) plain.Grow();
     const int plainNext = rand();
 
     std::vector<uint8_t> grid(static_cast<size_t>(width) * height, 0x77);
@@ -223,6 +239,49 @@ TEST(LabyrinthReference, MatchesOnRandomCases) {
         if (HasFatalFailure()) return;
         // The direction order is not reset between trials: it runs on.
         srand(static_cast<unsigned>(trial) * 7919u + 1u);
+    }
+    ResetDirectionOrder();
+}
+
+// When the list cannot grow, the generation stops with the random numbers
+// drawn and the direction order as the plain transcription leaves them at
+// the same push: numbers drawn ahead of their use are never left over.
+TEST(LabyrinthReference, StopsInTheSameStateWhenTheListCannotGrow) {
+    std::vector<uint8_t> mask(200 * 150);
+    for (int32_t r = 0; r < 150; ++r)
+        for (int32_t c = 0; c < 200; ++c) {
+            const double x = (c - 100) / 90.0, y = (r - 75) / 60.0;
+            mask[r * 200 + c] = x * x + y * y < 1.0 ? 255 : 0;
+        }
+    for (int32_t pitch : {2, 3, 7}) {
+        for (const uint8_t* m : {static_cast<const uint8_t*>(nullptr), static_cast<const uint8_t*>(mask.data())}) {
+            // Allocation 1 is the list, 2 its array of 32, then each doubling.
+            for (int32_t failAt = 3;; ++failAt) {
+                SCOPED_TRACE(testing::Message() << "pitch " << pitch << (m ? " masked" : "")
+                                                << " allocation " << failAt);
+                ResetDirectionOrder();
+                PlainLabyrinth plain;
+                plain.width = 200;
+                plain.height = 150;
+                plain.pitch = pitch;
+                plain.order.assign(directionOrder, 4);
+                plain.limit = size_t(32) << (failAt - 3);
+                srand(77);
+                plain.Seed(m);
+                if (!plain.failed) plain.Grow();
+                const int plainNext = rand();
+
+                std::vector<uint8_t> grid(200 * 150);
+                srand(77);
+                heapAllocFailAt = failAt;
+                const bool built = BuildLabyrinth(grid.data(), pitch, 200, 150, m);
+                heapAllocFailAt = 0;
+                ASSERT_EQ(built, !plain.failed);
+                EXPECT_EQ(rand(), plainNext);
+                EXPECT_EQ(std::string(directionOrder, 4), plain.order);
+                if (built) break;
+            }
+        }
     }
     ResetDirectionOrder();
 }
