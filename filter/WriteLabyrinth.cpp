@@ -40,7 +40,7 @@ inline uint32_t LoadSample(const uint8_t* at, int32_t bytesPerSample) {
 // caller can, so that the per-pixel loops unroll (0 = take them from
 // `samples`).
 template <int32_t PLANES, int32_t BYTES>
-void WriteRowGeneric(const RowSpan& row, const LabyrinthSamples& samples) {
+void WriteRowGeneric(const RowSpan& row, const LabyrinthSamples& samples, const uint8_t*) {
     const int32_t bytes = BYTES != 0 ? BYTES : samples.bytesPerSample;
     const int32_t step = PLANES != 0 ? PLANES * bytes : samples.pixelStep;
     const int32_t painted = PLANES == 0 ? samples.paintedCount : PLANES == 2 ? 1 : PLANES < 3 ? PLANES : 3;
@@ -62,34 +62,58 @@ void WriteRowGeneric(const RowSpan& row, const LabyrinthSamples& samples) {
     }
 }
 
-// Three painted channels, nothing else in the pixel (RGB): each pixel is
-// one store of a whole word holding its samples, which reaches into the
-// next pixel's first sample; that one is written right after. The last
-// pixel of the row is stored exactly, so nothing past the row is touched.
-template <typename Word, int32_t BYTES>
-void WriteRowThreePlanes(const RowSpan& row, const LabyrinthSamples& samples) {
+// Three painted channels, nothing else in the pixel (RGB), written eight
+// pixels at a time: the eight cells, each 0 or 1, are gathered into one
+// byte that selects the eight pixels' bytes from a table made once per
+// pass (256 entries of 24 or 48 bytes). Leftover pixels at the row's end
+// go one by one.
+const int32_t groupPixels = 8;
+
+template <int32_t BYTES>
+void FillGroupTable(const LabyrinthSamples& samples, uint8_t* table) {
     const int32_t step = 3 * BYTES;
-    static_assert(sizeof(Word) > size_t(step) - 1 && sizeof(Word) <= size_t(step) + BYTES, "");
-    uint8_t pixels[2][sizeof(Word)] = {};
-    for (int32_t l = 0; l < 3; ++l) {
-        StoreSample(pixels[0] + l * BYTES, BYTES, samples.corridor[l]);
-        StoreSample(pixels[1] + l * BYTES, BYTES, samples.wall[l]);
+    for (int32_t pattern = 0; pattern < 256; ++pattern) {
+        uint8_t* pixel = table + size_t(pattern) * groupPixels * step;
+        for (int32_t i = 0; i < groupPixels; ++i, pixel += step) {
+            const bool wall = (pattern >> i & 1) != 0;
+            for (int32_t l = 0; l < 3; ++l)
+                StoreSample(pixel + l * BYTES, BYTES, wall ? samples.wall[l] : samples.corridor[l]);
+        }
     }
-    Word words[2];
-    memcpy(&words[0], pixels[0], sizeof(Word));
-    memcpy(&words[1], pixels[1], sizeof(Word));
-    if (row.width <= 0) return;
+}
+
+// Bit i of the answer is cell i of the eight (cells are 0 or 1), for the
+// byte order of a little-endian load.
+inline uint32_t GroupPattern(const uint8_t* cells) {
+    uint64_t word;
+    memcpy(&word, cells, sizeof word);
+    word |= word >> 7;
+    word |= word >> 14;
+    word |= word >> 28;
+    return uint32_t(word & 0xFF);
+}
+
+template <int32_t BYTES>
+void WriteRowThreePlanes(const RowSpan& row, const LabyrinthSamples& samples,
+                         const uint8_t* table) {
+    const int32_t step = 3 * BYTES;
+    const size_t groupBytes = size_t(groupPixels) * step;
     uint8_t* out = row.out;
-    const int32_t last = row.width - 1;
-    for (int32_t c = 0; c < last; ++c, out += step) {
-        memcpy(out, &words[IsWall(row.cells[c])], sizeof(Word));
+    int32_t c = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    for (; c + groupPixels <= row.width; c += groupPixels, out += groupBytes) {
+        memcpy(out, table + GroupPattern(row.cells + c) * groupBytes, groupBytes);
     }
-    memcpy(out, pixels[IsWall(row.cells[last])], size_t(step));
+#endif
+    for (; c < row.width; ++c, out += step) {
+        const uint16_t* values = row.cells[c] == Wall ? samples.wall : samples.corridor;
+        for (int32_t l = 0; l < 3; ++l) StoreSample(out + l * BYTES, BYTES, values[l]);
+    }
 }
 
 // One painted channel alone (gray): a select between two samples.
 template <int32_t BYTES>
-void WriteRowOnePlane(const RowSpan& row, const LabyrinthSamples& samples) {
+void WriteRowOnePlane(const RowSpan& row, const LabyrinthSamples& samples, const uint8_t*) {
     if (BYTES == 1) {
         const uint8_t corridor = uint8_t(samples.corridor[0]);
         const uint8_t difference = uint8_t(samples.wall[0] ^ samples.corridor[0]);
@@ -107,14 +131,15 @@ void WriteRowOnePlane(const RowSpan& row, const LabyrinthSamples& samples) {
     }
 }
 
-using RowWriter = void (*)(const RowSpan&, const LabyrinthSamples&);
+// A row writer gets the group table of the three-channel writer, or null.
+using RowWriter = void (*)(const RowSpan&, const LabyrinthSamples&, const uint8_t*);
 
 RowWriter RowWriterFor(const LabyrinthSamples& samples) {
     const bool wide = samples.bytesPerSample == 2;
     switch (samples.pixelStep / samples.bytesPerSample) {
     case 1: return wide ? WriteRowOnePlane<2> : WriteRowOnePlane<1>;
     case 2: return wide ? WriteRowGeneric<2, 2> : WriteRowGeneric<2, 1>;
-    case 3: return wide ? WriteRowThreePlanes<uint64_t, 2> : WriteRowThreePlanes<uint32_t, 1>;
+    case 3: return wide ? WriteRowThreePlanes<2> : WriteRowThreePlanes<1>;
     case 4: return wide ? WriteRowGeneric<4, 2> : WriteRowGeneric<4, 1>;
     default: return wide ? WriteRowGeneric<0, 2> : WriteRowGeneric<0, 1>;
     }
@@ -129,6 +154,11 @@ void WriteLabyrinth(const FilterInstance* instance, const uint8_t* grid,
     const int32_t width = int32_t(work.right) - work.left;
     if (width <= 0 || work.bottom <= work.top || samples.planeCount <= 0) return;
     const RowWriter writeRow = RowWriterFor(samples);
+    // 256 patterns of eight pixels of up to 6 bytes.
+    uint8_t groupTable[256 * groupPixels * 6];
+    const bool threePlanes = samples.pixelStep == 3 * samples.bytesPerSample;
+    if (threePlanes && samples.bytesPerSample == 1) FillGroupTable<1>(samples, groupTable);
+    if (threePlanes && samples.bytesPerSample == 2) FillGroupTable<2>(samples, groupTable);
     uint8_t* outData = static_cast<uint8_t*>(filter->outData);
     const uint8_t* inData = static_cast<const uint8_t*>(filter->inData);
     const ptrdiff_t outFirst = ptrdiff_t(work.left) * filter->outColumnBytes;
@@ -137,6 +167,6 @@ void WriteLabyrinth(const FilterInstance* instance, const uint8_t* grid,
     for (int32_t r = work.top; r < work.bottom; ++r, cells += width) {
         const RowSpan row = {outData + ptrdiff_t(r) * filter->outRowBytes + outFirst,
                              inData + ptrdiff_t(r) * filter->inRowBytes + inFirst, cells, width};
-        writeRow(row, samples);
+        writeRow(row, samples, groupTable);
     }
 }
