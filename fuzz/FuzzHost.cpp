@@ -249,6 +249,23 @@ std::vector<ScriptItem> PickScript(FuzzInput* input) {
     return items;
 }
 
+// A descriptor the host is about to release itself is no longer held.
+void ForgetDescriptor(FuzzHost* host, Handle descriptor) {
+    std::vector<Handle>& held = host->heldDescriptors;
+    for (size_t i = 0; i < held.size(); ++i) {
+        if (held[i] == descriptor) {
+            held.erase(held.begin() + ptrdiff_t(i));
+            return;
+        }
+    }
+}
+
+void ReplaceDescriptor(FuzzHost* host, FuzzInput* input) {
+    ForgetDescriptor(host, host->session.descriptorParameters.descriptor);
+    SetScriptDescriptor(&host->session, PickScript(input));
+    NoteHostDescriptor(host);
+}
+
 // Suites that a careless host fills in wrongly.
 void SpoilSuites(FuzzHost* host, FuzzInput* input) {
     HostSession& session = host->session;
@@ -276,6 +293,15 @@ void SetAmount(FuzzHost* host, int16 amount) {
 }
 
 }  // namespace
+
+void NoteHostDescriptor(FuzzHost* host) {
+    const Handle descriptor = host->session.descriptorParameters.descriptor;
+    if (host->handleSuite || descriptor == nullptr) return;
+    for (Handle held : host->heldDescriptors) {
+        if (held == descriptor) return;
+    }
+    host->heldDescriptors.push_back(descriptor);
+}
 
 FilterInstance* FuzzInstance(FuzzHost* host) {
     const intptr_t slot = host->session.data;
@@ -340,7 +366,8 @@ void OpenFuzzHost(FuzzHost* host, FuzzInput* input) {
         host->hostParameters = HostParametersHandle(PickAmount(input));
         record.parameters = host->hostParameters;
     }
-    if (TakeBool(input)) SetScriptDescriptor(&host->session, PickScript(input));
+    host->heldDescriptors.clear();
+    if (TakeBool(input)) ReplaceDescriptor(host, input);
     if (TakeBelow(input, 6) == 0) SpoilSuites(host, input);
 }
 
@@ -355,7 +382,7 @@ void SpoilFuzzHost(FuzzHost* host, FuzzInput* input) {
         case 5: host->deliverMask = !host->deliverMask; break;
         case 6: SetAmount(host, PickAmount(input)); break;
         case 7: DropOwnParameters(host); break;
-        case 8: SetScriptDescriptor(&host->session, PickScript(input)); break;
+        case 8: ReplaceDescriptor(host, input); break;
         case 9:
             host->session.descriptorParameters.playInfo = int16(TakeBelow(input, 4));
             break;
@@ -394,9 +421,12 @@ void CloseFuzzHost(FuzzHost* host) {
     Release(&host->outBuffer);
     Release(&host->maskBuffer);
     if (session.descriptorParameters.descriptor != nullptr) {
+        ForgetDescriptor(host, session.descriptorParameters.descriptor);
         HostDisposeHandle(session.descriptorParameters.descriptor);
         session.descriptorParameters.descriptor = nullptr;
     }
+    for (Handle held : host->heldDescriptors) HostDisposeHandle(held);
+    host->heldDescriptors.clear();
     CloseHostSession(&session);
     activeFuzzHost = nullptr;
 }

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // How the host lays out the rows and columns of one delivered buffer.
 struct BufferPolicy {
@@ -41,6 +42,9 @@ struct FuzzHost {
     DeliveredBuffer inBuffer, outBuffer, maskBuffer;
     Handle hostParameters;  // the parameter handle the host passed in, or null
     bool handleSuite;       // whether the record carries the usable suite
+    // Without a usable handle suite the plug-in cannot release the host's
+    // descriptors; the host keeps them here and releases them at the end.
+    std::vector<Handle> heldDescriptors;
 };
 
 // The host whose callbacks run: set by OpenFuzzHost.
@@ -53,6 +57,10 @@ void OpenFuzzHost(FuzzHost* host, FuzzInput* input);
 
 // One hostile change to the record or the host's behaviour.
 void SpoilFuzzHost(FuzzHost* host, FuzzInput* input);
+
+// Notes a descriptor the record now holds, when the plug-in could not
+// release it itself (no usable handle suite). Called after every call.
+void NoteHostDescriptor(FuzzHost* host);
 
 // Releases the buffers, the plug-in's instance and parameter block and
 // the session; afterwards nothing the run made is left.

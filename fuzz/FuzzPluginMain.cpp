@@ -102,6 +102,7 @@ void CallPlugin(FuzzHost* host, int16 selector) {
     const std::vector<uint8_t> outBefore = Copy(host->outBuffer);
     const size_t heapBefore = heapBytesInUse;
     const int16 result = CallSelector(&host->session, PluginMain, selector);
+    NoteHostDescriptor(host);
     Trace(host, selector, result);
     if (heapBytesInUse != heapBefore) Fail("heap buffers outlived the call", selector);
     if (selector == filterSelectorContinue) CheckContinue(host, result, inBefore, outBefore);
