@@ -1,10 +1,10 @@
 #!/bin/bash
 # Builds the native benchmarks optimised (Release, no sanitizers) and runs
-# them: the whole filter pass against the copy bound, the pass before and
+# them: the whole filter pass against the copy bound, the float-plane pass and
 # G'MIC's maze (bench_filterpass), then labyrinth generation alone
 # (bench_labyrinth, 12 megapixels). About five minutes; --quick (1 and 12
 # megapixels, one round, smaller G'MIC mazes) takes under a minute.
-# Other arguments go to bench_filterpass (--no-gmic, --no-before).
+# Other arguments go to bench_filterpass (--no-gmic, --no-float).
 # VORN_BENCH_DIR chooses the build folder (default build/release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
