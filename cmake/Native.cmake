@@ -46,9 +46,16 @@ foreach(script ${SYSTEM_TESTS})
   set_tests_properties(system.${name} PROPERTIES
     ENVIRONMENT "VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR};VORN_NATIVE_DIR=${CMAKE_BINARY_DIR};VORN_WIN32_DIR=${VORN_WIN32_DIR};VORN_WIN64_DIR=${VORN_WIN64_DIR};VORN_RELEASE_DIR=${VORN_RELEASE_DIR}"
     SKIP_RETURN_CODE 77 TIMEOUT 900)
-  # Wine tests share one prefix and its wineserver: one at a time.
+  # Wine tests share one prefix and its wineserver: one at a time. Each runs
+  # again for the 64-bit plug-in and hosts when that build is given.
   if(name MATCHES "_wine")
     set_tests_properties(system.${name} PROPERTIES RESOURCE_LOCK wine)
+    if(VORN_WIN64_DIR)
+      add_test(NAME system.${name}.x64 COMMAND bash ${script})
+      set_tests_properties(system.${name}.x64 PROPERTIES
+        ENVIRONMENT "VORN_ARCH=x64;VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR};VORN_NATIVE_DIR=${CMAKE_BINARY_DIR};VORN_WIN32_DIR=${VORN_WIN32_DIR};VORN_WIN64_DIR=${VORN_WIN64_DIR};VORN_RELEASE_DIR=${VORN_RELEASE_DIR}"
+        SKIP_RETURN_CODE 77 TIMEOUT 900 RESOURCE_LOCK wine)
+    endif()
   endif()
 endforeach()
 

@@ -3,23 +3,18 @@
 # text, placement, Enter and Escape ignored, closed by a click. The box is
 # captured to about-shots/about-box.bmp (and .png) in the cross build
 # folder.
-export VORN_WINEPREFIX="${VORN_WIN32_DIR:-}/wineprefix-about"
-# A prefix whose set-up was cut short is made anew.
-if [ -f "$VORN_WINEPREFIX/system.reg" ] &&
-    [ ! -f "$VORN_WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
-    rm -rf "$VORN_WINEPREFIX"
-fi
+export VORN_WINEPREFIX_NAME=wineprefix-about
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$VORN_WIN32_DIR/Vorn.8bf" "$VORN_WIN32_DIR/win_about_box.exe" "$work/"
-shots="$VORN_WIN32_DIR/about-shots"
+at_exit "rm -rf '$work'"
+cp "$VORN_CROSS_DIR/$VORN_PLUGIN" "$VORN_CROSS_DIR/win_about_box.exe" "$work/"
+shots="$VORN_CROSS_DIR/about-shots"
 mkdir -p "$shots"
 rm -f "$shots"/about-box.*
 cd "$work"
 timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    wine ./win_about_box.exe Vorn.8bf "$1"; status=$?
+    wine ./win_about_box.exe "$VORN_PLUGIN" "$1"; status=$?
     timeout 60 wineserver -w
     exit $status' about "$shots"
 status=$?

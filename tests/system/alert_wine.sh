@@ -8,17 +8,17 @@
 # test running beside this one in a shared prefix) cannot show windows on
 # the virtual display, so this test keeps a prefix of its own and lets its
 # wineserver end before the display goes away.
-export VORN_WINEPREFIX="${VORN_WIN32_DIR:-}/wineprefix-alert"
+export VORN_WINEPREFIX_NAME=wineprefix-alert
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$VORN_WIN32_DIR/Vorn.8bf" "$VORN_WIN32_DIR/win_alert.exe" "$work/"
-shot="$VORN_WIN32_DIR/alert-box.bmp"
+at_exit "rm -rf '$work'"
+cp "$VORN_CROSS_DIR/$VORN_PLUGIN" "$VORN_CROSS_DIR/win_alert.exe" "$work/"
+shot="$VORN_CROSS_DIR/alert-box.bmp"
 rm -f "$shot" "${shot%.bmp}.png"
 cd "$work"
 timeout 180 xvfb-run -a -s "-screen 0 1024x768x24" \
-    bash -c 'wine ./win_alert.exe Vorn.8bf "$1"; status=$?; timeout 60 wineserver -w; exit $status' \
+    bash -c 'wine ./win_alert.exe "$VORN_PLUGIN" "$1"; status=$?; timeout 60 wineserver -w; exit $status' \
     alert "$shot"
 status=$?
 if [ $status -eq 0 ] && command -v convert > /dev/null && [ -f "$shot" ]; then

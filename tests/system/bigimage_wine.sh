@@ -10,7 +10,7 @@ source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 side=${BIGIMAGE_SIDE:-10000}
 work=$(mktemp -d)
 at_exit "rm -rf '$work'"
-cp "$VORN_WIN32_DIR/Vorn.8bf" "$VORN_WIN32_DIR/win_bigimage.exe" "$work/"
+cp "$VORN_CROSS_DIR/$VORN_PLUGIN" "$VORN_CROSS_DIR/win_bigimage.exe" "$work/"
 
 # The same host with the large-address-aware flag set in its header.
 /usr/bin/python3 - "$work/win_bigimage.exe" "$work/win_bigimage_laa.exe" <<'PY'
@@ -27,7 +27,7 @@ for host in win_bigimage.exe win_bigimage_laa.exe; do
         echo "== $host ${selection:-no selection}"
         stats="$work/time.txt"
         if ! (cd "$work" && /usr/bin/time -f "%e s wall, %M KB max resident" -o "$stats" \
-                  timeout 600 wine "./$host" Vorn.8bf "$side" "$side" $selection); then
+                  timeout 600 wine "./$host" "$VORN_PLUGIN" "$side" "$side" $selection); then
             echo "FAILED: $host ${selection:-no selection} crashed or failed"
             status=1
         fi

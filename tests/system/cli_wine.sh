@@ -4,10 +4,10 @@
 # and draws the same kind of labyrinths as the native host, repeatably
 # for a seed (the seed reaches the plug-in through the shared msvcrt).
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
-host="$VORN_WIN32_DIR/vornhost.exe"
+host="$VORN_CROSS_DIR/$VORN_HOST_EXE"
 labcheck="${VORN_RELEASE_DIR:-$VORN_NATIVE_DIR}/labcheck"
 if [ ! -f "$host" ]; then
-    echo "no vornhost.exe in the cross build: skipped"
+    echo "no $VORN_HOST_EXE in the cross build: skipped"
     exit 77
 fi
 if [ ! -x "$labcheck" ]; then
@@ -54,10 +54,10 @@ expect_error() {
 cp "$samples/sample.png" "$samples/disc-mask.png" .
 
 # --- the filter by its property list ---------------------------------------
-host_run --list "$VORN_WIN32_DIR/Vorn.8bf" > list.txt 2>&1
+host_run --list "$VORN_CROSS_DIR/$VORN_PLUGIN" > list.txt 2>&1
 if grep -q "category: *BramixPlug" list.txt && grep -q "name: *Vorn\.\.\." list.txt &&
     grep -q "kind: *8BFM (filter)" list.txt && grep -q "interface: *4.0" list.txt &&
-    grep -q "entry wx86: *PluginMain" list.txt &&
+    grep -q "entry $([ "$VORN_ARCH" = x64 ] && echo 8664 || echo wx86): *PluginMain" list.txt &&
     grep -q "modes: *Grayscale, RGB, 16-bit Grayscale, 48-bit RGB" list.txt; then
     pass "--list: $(tr '\n' ' ' < list.txt)"
 else
@@ -82,7 +82,7 @@ for kind in "2 8" "4 16" "1 16"; do
     check_labyrinth "$1 channels at $2 bits with a selection" "in-$1-$2.png" "out-$1-$2.png" 5 \
         black white kind-mask.png
 done
-host_run --seed 1 --plugin "$VORN_WIN32_DIR/Vorn.8bf" sample.png named.png
+host_run --seed 1 --plugin "$VORN_CROSS_DIR/$VORN_PLUGIN" sample.png named.png
 if "$labcheck" same plain.png named.png; then pass "--plugin loads the named file"; else fail "--plugin"; fi
 
 # --- files that are no filter, and errors ---------------------------------
@@ -95,8 +95,8 @@ expect_error "a text file renamed .8bf" "is not a Windows library, so it is no f
     o2.png --plugin text.8bf sample.png o2.png
 mkdir lonely
 cp "$host" lonely/
-(cd lonely && run_wine 120 ./vornhost.exe ../sample.png ../o3.png) > /dev/null 2> lonely.txt
-if grep -q "^vornhost: error: cannot open .*Vorn.8bf" lonely.txt && [ ! -e o3.png ]; then
+(cd lonely && run_wine 120 "./$VORN_HOST_EXE" ../sample.png ../o3.png) > /dev/null 2> lonely.txt
+if grep -q "^vornhost: error: cannot open .*$VORN_PLUGIN" lonely.txt && [ ! -e o3.png ]; then
     pass "no plug-in beside the program: $(cat lonely.txt)"
 else
     fail "no plug-in beside the program: $(cat lonely.txt)"
@@ -109,27 +109,26 @@ expect_error "unwritable output" "cannot write no/such/o6.png" no/such/o6.png sa
 expect_error "output is the input" "is the input file" "" sample.png sample.png
 cmp -s sample.png "$samples/sample.png" && pass "the input was left as it was" || fail "the input was changed"
 
-# --- the 64-bit host, when that build was given ----------------------------
-host64="${VORN_WIN64_DIR:-}/vornhost64.exe"
-if [ -n "${VORN_WIN64_DIR:-}" ] && [ -f "$host64" ] && [ -f "$VORN_WIN64_DIR/Vorn64.8bf" ]; then
-    run_wine 120 "$host64" --list "$VORN_WIN64_DIR/Vorn64.8bf" > list64.txt 2>&1
-    if grep -q "entry 8664: *PluginMain" list64.txt && grep -q "name: *Vorn\.\.\." list64.txt; then
-        pass "64-bit --list names the 8664 entry point"
-    else
-        fail "64-bit --list: $(cat list64.txt)"
-    fi
-    run_wine 120 "$host64" --seed 4 --mask disc-mask.png sample.png disc64.png
-    check_labyrinth "64-bit host and plug-in, disc selection" sample.png disc64.png 10 black white \
-        disc-mask.png
-    run_wine 120 "$host64" --plugin "$VORN_WIN32_DIR/Vorn.8bf" sample.png o7.png 2> wrong.txt
-    if grep -q "^vornhost: error: .*names no entry point for 64-bit hosts ('8664')" wrong.txt &&
-        [ ! -e o7.png ]; then
-        pass "the 64-bit host refuses the 32-bit plug-in: $(cat wrong.txt)"
-    else
-        fail "64-bit host with the 32-bit plug-in: $(cat wrong.txt)"
-    fi
+# --- each host refuses the other architecture's plug-in ----------------------
+if [ "$VORN_ARCH" = x64 ]; then
+    other_host="${VORN_WIN32_DIR:-}/vornhost.exe"
+    refusal="names no entry point for 32-bit hosts ('wx86')"
 else
-    echo "no 64-bit cross build: its checks are skipped"
+    other_host="${VORN_WIN64_DIR:-}/vornhost64.exe"
+    refusal="names no entry point for 64-bit hosts ('8664')"
+fi
+if [ -f "$other_host" ]; then
+    run_wine 120 "$other_host" --plugin "$VORN_CROSS_DIR/$VORN_PLUGIN" sample.png o7.png 2> wrong.txt
+    if grep -q "^vornhost: error: .*$refusal" wrong.txt && [ ! -e o7.png ]; then
+        pass "the other architecture's host refuses $VORN_PLUGIN: $(cat wrong.txt)"
+    else
+        fail "other architecture's host with $VORN_PLUGIN: $(cat wrong.txt)"
+    fi
+    run_wine 120 "$host" --plugin "$other_host" sample.png o8.png 2> /dev/null
+    [ ! -e o8.png ] && pass "a host program given as plug-in is refused" ||
+        fail "a host program was taken for a plug-in"
+else
+    echo "no cross build of the other architecture: its checks are skipped"
 fi
 
 echo "$passed passed, $failed failed"

@@ -4,10 +4,10 @@
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 work=$(mktemp -d)
 at_exit "rm -rf '$work'"
-cp "$VORN_WIN32_DIR/Vorn.8bf" "$work/"
+cp "$VORN_CROSS_DIR/$VORN_PLUGIN" "$work/"
 status=0
 for name in vornhost.exe Photoshop.exe premiere.exe Premiere.exe Fireworks.exe; do
-    cp "$VORN_WIN32_DIR/win_dispatch.exe" "$work/$name"
-    (cd "$work" && run_wine 120 "./$name" Vorn.8bf) || status=1
+    cp "$VORN_CROSS_DIR/win_dispatch.exe" "$work/$name"
+    (cd "$work" && run_wine 120 "./$name" "$VORN_PLUGIN") || status=1
 done
 exit $status

@@ -12,23 +12,18 @@
 #
 # The test keeps a prefix of its own: a wineserver started without the
 # display (by wineboot, or by another test) could not show the windows.
-export VORN_WINEPREFIX="${VORN_WIN32_DIR:-}/wineprefix-dialogs"
-# A prefix whose set-up was cut short is made anew.
-if [ -f "$VORN_WINEPREFIX/system.reg" ] &&
-    [ ! -f "$VORN_WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
-    rm -rf "$VORN_WINEPREFIX"
-fi
+export VORN_WINEPREFIX_NAME=wineprefix-dialogs
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$VORN_WIN32_DIR/Vorn.8bf" "$VORN_WIN32_DIR/win_filter_dialog.exe" "$work/"
-shots="$VORN_WIN32_DIR/dialog-shots"
+at_exit "rm -rf '$work'"
+cp "$VORN_CROSS_DIR/$VORN_PLUGIN" "$VORN_CROSS_DIR/win_filter_dialog.exe" "$work/"
+shots="$VORN_CROSS_DIR/dialog-shots"
 rm -rf "$shots"
 mkdir -p "$shots"
 cd "$work"
 timeout 600 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    LC_ALL=ja_JP.UTF-8 wine ./win_filter_dialog.exe Vorn.8bf "$1"; status=$?
+    LC_ALL=ja_JP.UTF-8 wine ./win_filter_dialog.exe "$VORN_PLUGIN" "$1"; status=$?
     timeout 60 wineserver -w
     exit $status' dialog "$shots"
 status=$?

@@ -5,9 +5,20 @@
 # cannot show windows later, and the server outlives single programs. When
 # the caller gives no DISPLAY, a virtual one is started for this script and
 # the wineserver is ended before it goes away.
+#
+# VORN_ARCH picks the build under test: x86 (default) is Vorn.8bf and
+# vornhost.exe from VORN_WIN32_DIR, x64 is Vorn64.8bf and vornhost64.exe
+# from VORN_WIN64_DIR. Scripts use VORN_CROSS_DIR, VORN_PLUGIN and
+# VORN_HOST_EXE.
 set -u
-if [ -z "${VORN_WIN32_DIR:-}" ] || [ ! -f "$VORN_WIN32_DIR/Vorn.8bf" ]; then
-    echo "no 32-bit cross build: skipped"
+export VORN_ARCH="${VORN_ARCH:-x86}"
+if [ "$VORN_ARCH" = x64 ]; then
+    export VORN_CROSS_DIR="${VORN_WIN64_DIR:-}" VORN_PLUGIN=Vorn64.8bf VORN_HOST_EXE=vornhost64.exe
+else
+    export VORN_CROSS_DIR="${VORN_WIN32_DIR:-}" VORN_PLUGIN=Vorn.8bf VORN_HOST_EXE=vornhost.exe
+fi
+if [ -z "$VORN_CROSS_DIR" ] || [ ! -f "$VORN_CROSS_DIR/$VORN_PLUGIN" ]; then
+    echo "no $VORN_ARCH cross build: skipped"
     exit 77
 fi
 if ! command -v wine > /dev/null || ! command -v Xvfb > /dev/null; then
@@ -16,7 +27,7 @@ if ! command -v wine > /dev/null || ! command -v Xvfb > /dev/null; then
 fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX="${VORN_WINEPREFIX:-$VORN_WIN32_DIR/wineprefix}"
+export WINEPREFIX="$VORN_CROSS_DIR/${VORN_WINEPREFIX_NAME:-wineprefix}"
 
 wine_exit_actions=()
 # at_exit COMMAND: runs COMMAND when the script ends (after the Wine clean-up).
@@ -49,6 +60,11 @@ if [ -z "${DISPLAY:-}" ]; then
     done
 fi
 
+# A prefix whose set-up was cut short is made anew.
+if [ -f "$WINEPREFIX/system.reg" ] &&
+    [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
+    rm -rf "$WINEPREFIX"
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     timeout 300 wineboot -i > /dev/null 2>&1 || true
     timeout 120 wineserver -w || true
