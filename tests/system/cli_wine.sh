@@ -124,6 +124,18 @@ if [ -f "$other_host" ]; then
     else
         fail "other architecture's host with $VORN_PLUGIN: $(cat wrong.txt)"
     fi
+    # Both builds draw from msvcrt's generator: the same seed and selection
+    # give the same labyrinth from the 32-bit and the 64-bit plug-in.
+    other_dir=$(dirname "$other_host")
+    other_plugin="$other_dir/Vorn.8bf"
+    [ "$VORN_ARCH" = x86 ] && other_plugin="$other_dir/Vorn64.8bf"
+    run_wine 120 "$other_host" --plugin "$other_plugin" --seed 5 --amount 4 --fg yellow \
+        --bg '#202080' --mask disc-mask.png sample.png disc-other.png
+    if "$labcheck" same disc.png disc-other.png; then
+        pass "the same seed gives the same labyrinth on both architectures"
+    else
+        fail "the 32-bit and 64-bit plug-ins differ for the same seed"
+    fi
     run_wine 120 "$host" --plugin "$other_host" sample.png o8.png 2> /dev/null
     [ ! -e o8.png ] && pass "a host program given as plug-in is refused" ||
         fail "a host program was taken for a plug-in"
