@@ -8,6 +8,7 @@
 #include "filter/FilterPass.h"
 #include "filter/RecordChecks.h"
 #include "host/Alert.h"
+#include "host/DataRequest.h"
 #include "host/Handles.h"
 
 bool SetHostRect(Rect* rect, int16 left, int16 top, int16 right, int16 bottom) {
@@ -60,15 +61,7 @@ namespace {
 // Asks the host for the filter rectangle alone, every plane, 1:1.
 void RequestFilterRect(FilterInstance* instance) {
     FilterRecord* filter = instance->filter;
-    filter->inputRate = 0x10000;
-    filter->maskRate = 0x10000;
-    filter->outLoPlane = 0;
-    filter->inLoPlane = 0;
-    filter->outHiPlane = static_cast<int16>(filter->planes - 1);
-    filter->inHiPlane = filter->outHiPlane;
-    filter->inputPadding = 255;
-    filter->outputPadding = filter->inputPadding;
-    filter->maskPadding = filter->inputPadding;
+    RequestEveryPlane(filter);
     filter->inRect = filter->filterRect;
     filter->outRect = filter->inRect;
     filter->maskRect = filter->inRect;

@@ -1,5 +1,6 @@
 #include "preview/PreviewImage.h"
 
+#include "host/DataRequest.h"
 #include "preview/PreviewSamples.h"
 
 bool previewImageFetched = false;
@@ -68,15 +69,7 @@ OSErr FetchPreviewImage(FilterInstance* instance) {
     instance->panRow = area.top + (area.bottom - area.top) / 2;
     instance->panColumn = area.left + (area.right - area.left) / 2;
     instance->zoomLevel = 1;
-    filter->inputRate = 0x10000;
-    filter->maskRate = 0x10000;
-    filter->outLoPlane = 0;
-    filter->inLoPlane = 0;
-    filter->outHiPlane = static_cast<int16>(filter->planes - 1);
-    filter->inHiPlane = filter->outHiPlane;
-    filter->inputPadding = 255;
-    filter->outputPadding = 255;
-    filter->maskPadding = 255;
+    RequestEveryPlane(filter);
 
     if (filter->advanceState == nullptr) {
         StoreResult(instance, filterBadParameters);

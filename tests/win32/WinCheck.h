@@ -3,6 +3,8 @@
 // the driver ends with a summary line and a non-zero exit on failure.
 #pragma once
 
+#include "testhost/PluginLoader.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -50,4 +52,13 @@ inline int FinishChecks(const char* name) {
 inline std::string PluginPathArgument(int argc, char** argv) {
     if (argc > 1) return argv[1];
     return "Vorn.8bf";
+}
+
+// Loads the plug-in under test; says why when it cannot.
+inline bool LoadPluginUnderTest(int argc, char** argv, LoadedPlugin* plugin) {
+    const std::string path = PluginPathArgument(argc, argv);
+    std::string error;
+    if (LoadFilterPlugin(path.c_str(), plugin, &error)) return true;
+    printf("FAILED: %s\n", error.c_str());
+    return false;
 }

@@ -49,7 +49,7 @@ DWORD WINAPI WatchAbout(LPVOID parameter) {
     WIN_CHECK_EQ(rect.left, (desktop.left + desktop.right - width) / 2);
     WIN_CHECK_EQ(rect.top, (desktop.top + desktop.bottom - height) / 3);
     if (!watch->shots.empty()) {
-        WIN_CHECK(driver::WriteWindowShot(box, watch->shots + "\\about-box.bmp"));
+        WIN_CHECK(WriteWindowShot(box, watch->shots + "\\about-box.bmp"));
     }
 
     PressKey(text, VK_RETURN);
@@ -118,13 +118,8 @@ void CheckAboutBox(PluginEntryProc entry, const std::string& shots) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string path = PluginPathArgument(argc, argv);
     LoadedPlugin plugin;
-    std::string error;
-    if (!LoadFilterPlugin(path.c_str(), &plugin, &error)) {
-        printf("FAILED: %s\n", error.c_str());
-        return 1;
-    }
+    if (!LoadPluginUnderTest(argc, argv, &plugin)) return 1;
     driver::CreateProbe();
     CheckAboutBox(plugin.entry, argc > 2 ? argv[2] : "");
     UnloadFilterPlugin(&plugin);

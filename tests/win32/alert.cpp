@@ -6,6 +6,7 @@
 //
 //   win_alert [plugin.8bf] [screenshot.bmp]
 #include "tests/win32/WinCheck.h"
+#include "tests/win32/WindowShot.h"
 #include "testhost/PluginLoader.h"
 
 #include <windows.h>
@@ -49,49 +50,6 @@ BOOL CALLBACK FindWarningIcon(HWND child, LPARAM parameter) {
     return TRUE;
 }
 
-bool WriteScreenshot(HWND window, const char* path) {
-    RECT rect;
-    if (!GetWindowRect(window, &rect)) return false;
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return false;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom-up, as a BMP file stores rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool written = false;
-    if (bitmap != nullptr) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-        GdiFlush();
-        SelectObject(memory, old);
-        const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-        const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
-        BITMAPFILEHEADER header = {};
-        header.bfType = 0x4D42;  // "BM"
-        header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-        header.bfSize = header.bfOffBits + imageBytes;
-        info.bmiHeader.biSizeImage = imageBytes;
-        FILE* file = fopen(path, "wb");
-        if (file != nullptr) {
-            written = fwrite(&header, sizeof(header), 1, file) == 1 &&
-                      fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, file) == 1 &&
-                      fwrite(bits, imageBytes, 1, file) == 1;
-            written = fclose(file) == 0 && written;
-        }
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return written;
-}
 
 DWORD WINAPI WatchForBox(LPVOID parameter) {
     BoxWatch* watch = static_cast<BoxWatch*>(parameter);
@@ -117,7 +75,7 @@ DWORD WINAPI WatchForBox(LPVOID parameter) {
     watch->cancelButton = cancel != nullptr && IsWindowVisible(cancel);
     EnumChildWindows(box, FindWarningIcon, reinterpret_cast<LPARAM>(&watch->warningIcon));
     if (watch->screenshotPath != nullptr) {
-        watch->screenshotWritten = WriteScreenshot(box, watch->screenshotPath);
+        watch->screenshotWritten = WriteWindowShot(box, watch->screenshotPath);
     }
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     return 0;
@@ -211,13 +169,8 @@ void CheckHostWithAdvanceState(PluginEntryProc entry) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string path = PluginPathArgument(argc, argv);
     LoadedPlugin plugin;
-    std::string error;
-    if (!LoadFilterPlugin(path.c_str(), &plugin, &error)) {
-        printf("FAILED: %s\n", error.c_str());
-        return 1;
-    }
+    if (!LoadPluginUnderTest(argc, argv, &plugin)) return 1;
     CheckHostWithoutAdvanceState(plugin.entry, argc > 2 ? argv[2] : nullptr);
     CheckHostWithAdvanceState(plugin.entry);
     UnloadFilterPlugin(&plugin);

@@ -127,13 +127,8 @@ void CheckScriptedRun(PluginEntryProc entry) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string path = PluginPathArgument(argc, argv);
     LoadedPlugin plugin;
-    std::string error;
-    if (!LoadFilterPlugin(path.c_str(), &plugin, &error)) {
-        printf("FAILED: %s\n", error.c_str());
-        return 1;
-    }
+    if (!LoadPluginUnderTest(argc, argv, &plugin)) return 1;
     const std::string exe = ExecutableName();
     printf("host executable: %s\n", exe.c_str());
     CheckSelectors(plugin.entry, exe);

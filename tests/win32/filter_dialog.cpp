@@ -245,7 +245,7 @@ int16 RunWithDialog(HostSession* session, PluginEntryProc entry, Watch* watch) {
 
 void Shot(Watch* watch, HWND dialog, const char* name) {
     if (watch->shots.empty()) return;
-    WIN_CHECK(driver::WriteWindowShot(dialog, watch->shots + "\\" + name + ".bmp"));
+    WIN_CHECK(WriteWindowShot(dialog, watch->shots + "\\" + name + ".bmp"));
 }
 
 void TypeAmount(HWND dialog, const wchar_t* text) {
@@ -830,14 +830,9 @@ void CheckDialogCannotBeCreated(PluginEntryProc entry) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string path = PluginPathArgument(argc, argv);
     const std::string shots = argc > 2 ? argv[2] : "";
     LoadedPlugin plugin;
-    std::string error;
-    if (!LoadFilterPlugin(path.c_str(), &plugin, &error)) {
-        printf("FAILED: %s\n", error.c_str());
-        return 1;
-    }
+    if (!LoadPluginUnderTest(argc, argv, &plugin)) return 1;
     // The host registers the slider class the dialog uses.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     WIN_CHECK(InitCommonControlsEx(&controls));
