@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
+    cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     wine wine32:i386 wine64 xvfb xauth imagemagick x11-utils
     python3 python3-pefile icoutils fonts-ipafont-gothic libstb-dev
