@@ -1,9 +1,5 @@
 #include "filter/PixelPlanes.h"
 
-int32_t BytesPerSample(int16 imageMode) {
-    return imageMode == plugInModeGray16 || imageMode == plugInModeRGB48 ? 2 : 1;
-}
-
 int32_t PlaneCountOf(int16 planes) {
     if (planes <= 0) return 0;
     return planes < maxPlaneCount ? planes : maxPlaneCount;

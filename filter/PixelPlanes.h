@@ -4,15 +4,13 @@
 #pragma once
 
 #include "entry/FilterInstance.h"
+#include "host/HostSamples.h"
 
 #include <cstddef>
 #include <cstdint>
 
 // No pass works on more than this many channels of an image.
 const int32_t maxPlaneCount = 8;
-
-// 2 for the 16-bit modes (Gray16, RGB48), else 1.
-int32_t BytesPerSample(int16 imageMode);
 
 // Channels a pass converts: the host's `planes`, at most maxPlaneCount,
 // 0 when the host reports none.

@@ -20,22 +20,6 @@ struct RowSpan {
 
 inline size_t IsWall(uint8_t cell) { return cell == Wall ? 1 : 0; }
 
-inline void StoreSample(uint8_t* at, int32_t bytesPerSample, uint32_t sample) {
-    if (bytesPerSample == 1) {
-        *at = uint8_t(sample);
-    } else {
-        const uint16_t wide = uint16_t(sample);
-        memcpy(at, &wide, sizeof wide);  // host rows need not be 2-byte aligned
-    }
-}
-
-inline uint32_t LoadSample(const uint8_t* at, int32_t bytesPerSample) {
-    if (bytesPerSample == 1) return *at;
-    uint16_t wide;
-    memcpy(&wide, at, sizeof wide);
-    return wide;
-}
-
 // Any channel layout; PLANES and BYTES known at compile time where the
 // caller can, so that the per-pixel loops unroll (0 = take them from
 // `samples`).

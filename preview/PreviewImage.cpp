@@ -21,7 +21,7 @@ bool CopyTransparency(FilterInstance* instance, int32_t colourPlanes) {
     if (data == nullptr || instance->transparencyPlane == nullptr) return true;
     int32_t rows = filter->imageSize.v;
     int32_t cols = filter->imageSize.h;
-    int32_t t = PreviewBytesPerSample(filter);
+    int32_t t = BytesPerSample(filter->imageMode);
     size_t pixelBytes = static_cast<size_t>(filter->planes) * t;
     if (filter->inRowBytes <= 0 ||
         static_cast<int64_t>(filter->inRowBytes) <
@@ -34,7 +34,7 @@ bool CopyTransparency(FilterInstance* instance, int32_t colourPlanes) {
         uint8_t* out = plane + static_cast<size_t>(y) * cols;
         for (int32_t x = 0; x < cols; ++x) {
             const uint8_t* sample = row + x * pixelBytes + sampleOffset;
-            out[x] = t == 1 ? *sample : Sample16To8(ReadSample16(sample));
+            out[x] = t == 1 ? *sample : Sample16To8(LoadSample(sample, 2));
         }
     }
     return true;

@@ -27,12 +27,12 @@ bool PreviewReady(const FilterInstance* instance) {
     if (instance->hasTransparency != 0 && instance->transparencyPlane == nullptr) return false;
     if (filter->imageSize.v <= 0 || filter->imageSize.h <= 0) return false;
     if (PreviewColourPlanes(filter) == 0 || filter->inData == nullptr) return false;
-    int64_t pixelBytes = static_cast<int64_t>(filter->planes) * PreviewBytesPerSample(filter);
+    int64_t pixelBytes = static_cast<int64_t>(filter->planes) * BytesPerSample(filter->imageMode);
     return filter->inRowBytes >= pixelBytes * filter->imageSize.h;
 }
 
 bool FilteredOutputReadable(const FilterRecord* filter) {
-    int64_t pixelBytes = static_cast<int64_t>(filter->planes) * PreviewBytesPerSample(filter);
+    int64_t pixelBytes = static_cast<int64_t>(filter->planes) * BytesPerSample(filter->imageMode);
     return filter->outData != nullptr && filter->outRowBytes >= pixelBytes * filter->imageSize.h;
 }
 
@@ -82,12 +82,12 @@ void ConvertPixel(const PixelJob& job, const uint8_t* source, const uint8_t* inp
             out[p] = job.blend ? static_cast<uint8_t>(input[p] * (1.0 - a) + s * a) : s;
             continue;
         }
-        uint32_t s = ReadSample16(source + 2 * p);
+        uint32_t s = LoadSample(source + 2 * p, 2);
         if (!job.blend) {
             out[p] = Sample16To8(s);
             continue;
         }
-        uint32_t i = ReadSample16(input + 2 * p);
+        uint32_t i = LoadSample(input + 2 * p, 2);
         double mixed = (1.0 - a) * (i >> 7) + a * (s >> 7) + 0.5;
         out[p] = mixed >= 256 ? 255 : static_cast<uint8_t>(mixed);
     }
@@ -104,7 +104,7 @@ void RenderPreview(FilterInstance* instance, bool runFilter) {
     FilterRecord* filter = instance->filter;
     int32_t rows = filter->imageSize.v;
     int32_t cols = filter->imageSize.h;
-    int32_t t = PreviewBytesPerSample(filter);
+    int32_t t = BytesPerSample(filter->imageMode);
     int32_t planes = PreviewColourPlanes(filter);
     int32_t nP = PreviewPixelBytes(instance);
     int32_t frameWidth = PreviewFrameWidth(instance);

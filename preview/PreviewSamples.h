@@ -2,14 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #include "entry/FilterInstance.h"
-
-// 2 for 16-bit Grayscale and 48-bit RGB, 1 otherwise.
-inline int32_t PreviewBytesPerSample(const FilterRecord* filter) {
-    return filter->imageMode == plugInModeGray16 || filter->imageMode == plugInModeRGB48 ? 2 : 1;
-}
+#include "host/HostSamples.h"
 
 // Colour planes as the host counts them; a nonsensical count counts as none.
 inline int32_t PreviewColourPlanes(const FilterRecord* filter) {
@@ -26,11 +21,4 @@ inline int32_t PreviewPixelBytes(const FilterInstance* instance) {
 // anything else loses its low seven bits.
 inline uint8_t Sample16To8(uint32_t sample) {
     return sample >= 32768 ? 255 : static_cast<uint8_t>(sample >> 7);
-}
-
-// Host rows need not keep 16-bit samples aligned.
-inline uint32_t ReadSample16(const uint8_t* at) {
-    uint16_t sample;
-    memcpy(&sample, at, sizeof sample);
-    return sample;
 }

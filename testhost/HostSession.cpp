@@ -2,9 +2,9 @@
 // of the selectors.
 #include "testhost/HostSession.h"
 
+#include "host/HostSamples.h"
 #include "testhost/HostCallbacks.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -24,36 +24,12 @@ uint32 ReadSample(const HostImage& image, int32 row, int32 column, int32 channel
         return image.bytesPerSample == 2 ? fill * 32768 / 255 : fill;
     }
     size_t index = (static_cast<size_t>(row) * image.width + column) * image.channels + channel;
-    if (image.bytesPerSample == 1) return image.samples[index];
-    uint16 value;
-    memcpy(&value, &image.samples[index * 2], 2);
-    return value;
+    return LoadSample(&image.samples[index * image.bytesPerSample], image.bytesPerSample);
 }
 
 void WriteSample(HostImage* image, int32 row, int32 column, int32 channel, uint32 value) {
     size_t index = (static_cast<size_t>(row) * image->width + column) * image->channels + channel;
-    if (image->bytesPerSample == 1) {
-        image->samples[index] = static_cast<uint8_t>(value);
-    } else {
-        uint16 narrow = static_cast<uint16>(value);
-        memcpy(&image->samples[index * 2], &narrow, 2);
-    }
-}
-
-void StoreInBuffer(uint8_t* at, int32 bytesPerSample, uint32 value) {
-    if (bytesPerSample == 1) {
-        *at = static_cast<uint8_t>(value);
-    } else {
-        uint16 narrow = static_cast<uint16>(value);
-        memcpy(at, &narrow, 2);
-    }
-}
-
-uint32 LoadFromBuffer(const uint8_t* at, int32 bytesPerSample) {
-    if (bytesPerSample == 1) return *at;
-    uint16 value;
-    memcpy(&value, at, 2);
-    return value;
+    StoreSample(&image->samples[index * image->bytesPerSample], image->bytesPerSample, value);
 }
 
 // Fills a buffer with planes lo..hi of the rectangle; answers its row bytes.
@@ -68,7 +44,7 @@ int32 Deliver(const HostImage& image, const Rect& rect, int16 lo, int16 hi, int1
         for (int32 c = 0; c < RectWidth(rect); ++c) {
             for (int32 p = 0; p < planes; ++p) {
                 uint32 value = ReadSample(image, rect.top + r, rect.left + c, lo + p, padding);
-                StoreInBuffer(row + (static_cast<size_t>(c) * planes + p) * bps, bps, value);
+                StoreSample(row + (static_cast<size_t>(c) * planes + p) * bps, bps, value);
             }
         }
     }
@@ -106,7 +82,7 @@ void CommitOutput(HostSession* session) {
                 if (channel >= source.channels) continue;
                 const uint8_t* at = session->outBuffer.data() + static_cast<size_t>(r) * rowBytes +
                                     (static_cast<size_t>(c) * planes + p) * bps;
-                uint32 filtered = LoadFromBuffer(at, bps);
+                uint32 filtered = LoadSample(at, bps);
                 uint32 original = ReadSample(source, row, column, channel, 0);
                 uint32 value = (original * (255 - m) + filtered * m + 127) / 255;
                 WriteSample(&session->result, row, column, channel, value);
