@@ -14,18 +14,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
-passed=0
-failed=0
-pass() { echo "ok: $*"; passed=$((passed + 1)); }
-fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
-
-# check_labyrinth WHAT INPUT OUTPUT AMOUNT FG BG [MASK]
-check_labyrinth() {
-    local what=$1
-    shift
-    local report
-    if report=$("$labcheck" check "$@"); then pass "$what: $report"; else fail "$what: $report"; fi
-}
+source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
 
 # expect_error WHAT TEXT OUTPUT ARGS...: one line on stderr beginning with
 # "vorn: error:" and holding TEXT, a non-zero exit, no OUTPUT and no
@@ -188,5 +177,4 @@ else
     fail "--help"
 fi
 
-echo "$passed passed, $failed failed"
-[ $failed -eq 0 ]
+finish_checks

@@ -28,12 +28,7 @@ cleanup() {
 trap cleanup EXIT
 cd "$work" || exit 1
 
-passed=0
-failed=0
-skipped=0
-pass() { echo "ok: $*"; passed=$((passed + 1)); }
-fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
-skip() { echo "skipped: $*"; skipped=$((skipped + 1)); }
+source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
 
 # Commands run as an ordinary user where permissions must count (root may
 # write anything): nobody, when this script runs as root.
@@ -233,5 +228,4 @@ else
     skip "full disk: no tmpfs mount (needs root)"
 fi
 
-echo "$passed passed, $failed failed, $skipped skipped"
-[ $failed -eq 0 ]
+finish_checks

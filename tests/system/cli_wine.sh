@@ -19,19 +19,9 @@ work=$(mktemp -d)
 at_exit "rm -rf '$work'"
 cd "$work" || exit 1
 
-passed=0
-failed=0
-pass() { echo "ok: $*"; passed=$((passed + 1)); }
-fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
 
 host_run() { run_wine 120 "$host" "$@"; }
-
-check_labyrinth() {
-    local what=$1
-    shift
-    local report
-    if report=$("$labcheck" check "$@"); then pass "$what: $report"; else fail "$what: $report"; fi
-}
 
 # expect_error WHAT TEXT OUTPUT ARGS...
 expect_error() {
@@ -143,5 +133,4 @@ else
     echo "no cross build of the other architecture: its checks are skipped"
 fi
 
-echo "$passed passed, $failed failed"
-[ $failed -eq 0 ]
+finish_checks
