@@ -13,10 +13,6 @@ struct LoadedPlugin {
     std::string entryName;
 };
 
-// Answers false with a one-line reason in *error when the file cannot be
-// loaded or is no filter plug-in. Finds the entry point by its usual name.
-bool LoadFilterPlugin(const char* path, LoadedPlugin* plugin, std::string* error);
-
 // Reads every property list (PiPL resource) of the library without running
 // any of its code. Answers false when the file is no Windows library or has
 // no readable property list.
@@ -26,7 +22,8 @@ bool ReadPluginProperties(const char* path, std::vector<PiplProperties>* lists,
 // Loads the library the way hosts do: reads its property lists first,
 // takes the first that describes a filter ('kind' 8BFM), then loads the
 // code and finds the entry point that list names for this host's
-// architecture. Refuses anything that is no filter without running it.
+// architecture. Refuses anything that is no filter without running it;
+// the one-line reason is in *error.
 bool LoadFilterByProperties(const char* path, LoadedPlugin* plugin, PiplProperties* properties,
                             std::string* error);
 void UnloadFilterPlugin(LoadedPlugin* plugin);

@@ -58,7 +58,8 @@ inline std::string PluginPathArgument(int argc, char** argv) {
 inline bool LoadPluginUnderTest(int argc, char** argv, LoadedPlugin* plugin) {
     const std::string path = PluginPathArgument(argc, argv);
     std::string error;
-    if (LoadFilterPlugin(path.c_str(), plugin, &error)) return true;
+    PiplProperties properties;
+    if (LoadFilterByProperties(path.c_str(), plugin, &properties, &error)) return true;
     printf("FAILED: %s\n", error.c_str());
     return false;
 }

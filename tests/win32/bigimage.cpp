@@ -144,11 +144,7 @@ int main(int argc, char** argv) {
     PrintAddressSpace();
 
     LoadedPlugin plugin;
-    std::string error;
-    if (!LoadFilterPlugin(argv[1], &plugin, &error)) {
-        printf("FAILED: %s\n", error.c_str());
-        return 1;
-    }
+    if (!LoadPluginUnderTest(argc, argv, &plugin)) return 1;
 
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     lean.width = width;
