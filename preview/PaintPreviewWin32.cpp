@@ -9,9 +9,7 @@ void PaintPreview(FilterInstance* instance, HWND window) {
     RECT bounds;
     GetWindowRect(window, &bounds);
     POINT topLeft = {bounds.left, bounds.top};
-    POINT bottomRight = {bounds.right, bounds.bottom};
     ScreenToClient(window, &topLeft);
-    ScreenToClient(window, &bottomRight);
 
     // The paint always validates the window, drawn or not, so that WM_PAINT
     // does not come back at once.
