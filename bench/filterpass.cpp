@@ -19,11 +19,12 @@
 // Usage: bench_filterpass [--quick] [--no-gmic] [--no-float]
 //   --quick: 1 and 12 megapixels, one round, smaller G'MIC mazes.
 #include "entry/FilterInstance.h"
+#include "entry/HostKind.h"
 #include "entry/Parameters.h"
 #include "filter/FilterPass.h"
 #include "filter/PaintLabyrinth.h"
-#include "filter/PixelPlanes.h"
 #include "host/HeapMemory.h"
+#include "host/HostSamples.h"
 #include "labyrinth/Labyrinth.h"
 #include "tests/FilterReference.h"
 

@@ -5,7 +5,7 @@
 
 #include "dialogs/AboutText.h"
 #include "dialogs/CenterDialog.h"
-#include "entry/FilterInstance.h"
+#include "entry/ModuleHandle.h"
 
 namespace {
 

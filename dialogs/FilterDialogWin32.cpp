@@ -14,6 +14,7 @@
 #include "dialogs/AmountText.h"
 #include "dialogs/CenterDialog.h"
 #include "dialogs/FilterDialogState.h"
+#include "entry/ModuleHandle.h"
 #include "preview/PreviewBuffers.h"
 #include "preview/PreviewImage.h"
 #include "preview/PreviewWindow.h"

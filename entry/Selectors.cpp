@@ -3,6 +3,7 @@
 
 #include "dialogs/AboutBox.h"
 #include "dialogs/FilterDialog.h"
+#include "entry/ModuleHandle.h"
 #include "entry/Parameters.h"
 #include "entry/Scripting.h"
 #include "filter/FilterPass.h"

@@ -1,5 +1,6 @@
 #include "fuzz/FuzzHost.h"
 
+#include "entry/HostKind.h"
 #include "host/GlobalMemory.h"
 #include "host/Handles.h"
 

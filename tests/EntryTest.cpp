@@ -1,6 +1,7 @@
 // The entry point: acquiring the instance, dispatch, and the handlers'
 // effects on the host's record.
 #include "dialogs/DialogsPosix.h"
+#include "entry/HostKind.h"
 #include "entry/Parameters.h"
 #include "entry/Selectors.h"
 #include "host/GlobalMemory.h"

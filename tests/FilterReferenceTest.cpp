@@ -5,9 +5,10 @@
 // column bytes set, unset or wider than a pixel, Fireworks colours), both
 // must write the same bytes, answer the same result, poll abortProc as
 // often and leave the generator in the same state.
+#include "entry/HostKind.h"
 #include "filter/FilterPass.h"
 #include "filter/PaintLabyrinth.h"
-#include "filter/PixelPlanes.h"
+#include "filter/Samples.h"
 #include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
 #include "tests/FilterReference.h"

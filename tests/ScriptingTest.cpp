@@ -1,5 +1,6 @@
 // Amount through the host's scripting descriptors.
 #include "dialogs/DialogsPosix.h"
+#include "entry/HostKind.h"
 #include "entry/Parameters.h"
 #include "entry/Scripting.h"
 #include "entry/Selectors.h"
