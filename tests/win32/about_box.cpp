@@ -3,6 +3,7 @@
 // close it, and the click that does.
 //
 //   win_about_box PLUGIN.8bf [SHOT_FOLDER]
+#include "resources/DialogIds.h"
 #include "tests/win32/DialogDriver.h"
 #include "testhost/PluginLoader.h"
 
@@ -36,7 +37,7 @@ DWORD WINAPI WatchAbout(LPVOID parameter) {
     const LONG style = GetWindowLongA(box, GWL_STYLE);
     WIN_CHECK((style & WS_CAPTION) == 0);
     WIN_CHECK((style & WS_SYSMENU) == 0);
-    HWND text = GetDlgItem(box, 1001);
+    HWND text = GetDlgItem(box, CONTROL_ABOUT_TEXT);
     WIN_CHECK(text != nullptr);
     WIN_CHECK_TEXT(text, L"Vorn\n\n1.0.5\n\nCopyright (C) 2026 Bramix\n\nDraw Vorn");
     WIN_CHECK((GetWindowLongA(text, GWL_STYLE) & SS_NOTIFY) == 0);

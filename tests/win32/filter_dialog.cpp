@@ -8,6 +8,7 @@
 // the whole frame polls a fixed number of times, an unfiltered one never.
 //
 //   win_filter_dialog PLUGIN.8bf [SHOT_FOLDER]
+#include "resources/DialogIds.h"
 #include "tests/win32/DialogDriver.h"
 #include "testhost/HostCallbacks.h"
 #include "testhost/PluginLoader.h"
@@ -25,14 +26,14 @@ namespace {
 
 const int idOk = 1;
 const int idCancel = 2;
-const int idZoomIn = 1002;
-const int idZoomOut = 1003;
-const int idPreview = 1007;
-const int idZoomLabel = 1008;
-const int idGroup = 1009;
-const int idAmountLabel = 1010;
-const int idAmountEdit = 1011;
-const int idSlider = 1012;
+const int idZoomIn = CONTROL_ZOOM_IN;
+const int idZoomOut = CONTROL_ZOOM_OUT;
+const int idPreview = CONTROL_PREVIEW;
+const int idZoomLabel = CONTROL_ZOOM_LABEL;
+const int idGroup = CONTROL_OPTIONS_GROUP;
+const int idAmountLabel = CONTROL_AMOUNT_LABEL;
+const int idAmountEdit = CONTROL_AMOUNT_EDIT;
+const int idSlider = CONTROL_AMOUNT_SLIDER;
 
 const int32 imageWidth = 250;  // columns fit in a byte: the red sample is the column
 const int32 imageHeight = 200;
