@@ -19,6 +19,7 @@
 #include "preview/PreviewImage.h"
 #include "preview/PreviewWindow.h"
 #include "preview/PreviewZoom.h"
+#include "preview/WindowRect.h"
 #include "resources/DialogIds.h"
 
 namespace {
@@ -52,16 +53,12 @@ int32_t AmountTextLength(HWND dialog) {
 
 // previewFrame := the preview control in the dialog's client coordinates.
 void StorePreviewFrame(HWND dialog) {
-    RECT bounds = {0, 0, 0, 0};
-    GetWindowRect(PreviewWindowOf(dialog), &bounds);
-    POINT topLeft = {bounds.left, bounds.top};
-    POINT bottomRight = {bounds.right, bounds.bottom};
-    ScreenToClient(dialog, &topLeft);
-    ScreenToClient(dialog, &bottomRight);
-    dialogInstance->previewFrame.top = static_cast<int16>(topLeft.y);
-    dialogInstance->previewFrame.left = static_cast<int16>(topLeft.x);
-    dialogInstance->previewFrame.bottom = static_cast<int16>(bottomRight.y);
-    dialogInstance->previewFrame.right = static_cast<int16>(bottomRight.x);
+    RECT bounds;
+    WindowRectInClient(PreviewWindowOf(dialog), dialog, &bounds);
+    dialogInstance->previewFrame.top = static_cast<int16>(bounds.top);
+    dialogInstance->previewFrame.left = static_cast<int16>(bounds.left);
+    dialogInstance->previewFrame.bottom = static_cast<int16>(bounds.bottom);
+    dialogInstance->previewFrame.right = static_cast<int16>(bounds.right);
 }
 
 void RefreshDialogPreview(HWND dialog, bool runFilter) {
