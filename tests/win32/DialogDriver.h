@@ -206,4 +206,16 @@ inline int16 HostAmount(HostSession* session) {
     return amount;
 }
 
+// Checks that the window stands centred across the desktop, with a third
+// of the free height above it.
+inline void CheckCentredOnDesktop(HWND window) {
+    RECT desktop, box;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(window, &box);
+    const LONG width = box.right - box.left;
+    const LONG height = box.bottom - box.top;
+    WIN_CHECK_EQ(box.left, (desktop.left + desktop.right - width) / 2);
+    WIN_CHECK_EQ(box.top, (desktop.top + desktop.bottom - height) / 3);
+}
+
 }  // namespace driver

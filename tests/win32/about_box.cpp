@@ -4,6 +4,7 @@
 //
 //   win_about_box PLUGIN.8bf [SHOT_FOLDER]
 #include "resources/DialogIds.h"
+#include "tests/HostImages.h"
 #include "tests/win32/DialogDriver.h"
 #include "testhost/PluginLoader.h"
 
@@ -42,13 +43,7 @@ DWORD WINAPI WatchAbout(LPVOID parameter) {
     WIN_CHECK_TEXT(text, L"Vorn\n\n1.0.5\n\nCopyright (C) 2026 Bramix\n\nDraw Vorn");
     WIN_CHECK((GetWindowLongA(text, GWL_STYLE) & SS_NOTIFY) == 0);
 
-    RECT desktop, rect;
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    GetWindowRect(box, &rect);
-    const LONG width = rect.right - rect.left;
-    const LONG height = rect.bottom - rect.top;
-    WIN_CHECK_EQ(rect.left, (desktop.left + desktop.right - width) / 2);
-    WIN_CHECK_EQ(rect.top, (desktop.top + desktop.bottom - height) / 3);
+    driver::CheckCentredOnDesktop(box);
     if (!watch->shots.empty()) {
         WIN_CHECK(WriteWindowShot(box, watch->shots + "\\about-box.bmp"));
     }
@@ -85,9 +80,7 @@ DWORD WINAPI WatchAbout(LPVOID parameter) {
 }
 
 void CheckAboutBox(PluginEntryProc entry, const std::string& shots) {
-    HostImage image;
-    image.width = image.height = image.channels = 1;
-    image.samples.assign(1, 0);
+    const HostImage image = UniformImage(1, 1, 1, 0);
     HostSettings settings;
     settings.imageMode = plugInModeGrayScale;
     settings.planes = 1;
