@@ -91,14 +91,7 @@ void CheckAboutBox(PluginEntryProc entry, const std::string& shots) {
     watch.shots = shots;
     HANDLE watcher = CreateThread(nullptr, 0, WatchAbout, &watch, 0, nullptr);
     const int16 result = CallSelector(&session, entry, filterSelectorAbout);
-    if (watcher != nullptr) {
-        while (MsgWaitForMultipleObjects(1, &watcher, FALSE, 60000, QS_ALLINPUT) ==
-               WAIT_OBJECT_0 + 1) {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-        }
-        CloseHandle(watcher);
-    }
+    driver::JoinWatcher(watcher, 60000);
     printf("About: box %s, open after Enter and Escape %d, closed by the click %d, result %d\n",
            watch.found ? "shown" : "missing", watch.stillOpenAfterKeys ? 1 : 0,
            watch.closedByClick ? 1 : 0, result);

@@ -224,15 +224,7 @@ int16 RunWithDialog(HostSession* session, PluginEntryProc entry, Watch* watch) {
     session->record.advanceState = WatchedAdvanceState;
     HANDLE watcher = CreateThread(nullptr, 0, RunWatch, watch, 0, nullptr);
     const int16 result = RunFilterSession(session, entry, true);
-    if (watcher != nullptr) {
-        // The watcher may still wait on the host thread: keep dispatching.
-        while (MsgWaitForMultipleObjects(1, &watcher, FALSE, 90000, QS_ALLINPUT) ==
-               WAIT_OBJECT_0 + 1) {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-        }
-        CloseHandle(watcher);
-    }
+    driver::JoinWatcher(watcher, 90000);
     return result;
 }
 
