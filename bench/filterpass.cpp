@@ -19,13 +19,15 @@
 // Usage: bench_filterpass [--quick] [--no-gmic] [--no-float]
 //   --quick: 1 and 12 megapixels, one round, smaller G'MIC mazes.
 #include "entry/FilterInstance.h"
+#include "entry/HostKind.h"
 #include "entry/Parameters.h"
 #include "filter/FilterPass.h"
 #include "filter/PaintLabyrinth.h"
-#include "filter/PixelPlanes.h"
 #include "host/HeapMemory.h"
+#include "host/HostSamples.h"
 #include "labyrinth/Labyrinth.h"
 #include "tests/FilterReference.h"
+#include "tests/PassRecord.h"
 
 #include <chrono>
 #include <cmath>
@@ -52,12 +54,7 @@ struct Options {
     bool before = true;
 };
 
-struct BenchImage {
-    FilterRecord record;
-    FilterInstance instance;
-    int16 result;
-    FilterParameters parameters;
-    char* parameterBlock;
+struct BenchImage : PassRecord {
     std::vector<uint8_t> in;
     std::vector<uint8_t> out;
     std::vector<uint8_t> mask;
@@ -88,34 +85,14 @@ void SetUp(BenchImage* image, int16 mode, int32_t width, int32_t height) {
         for (size_t i = 1; i < bytes; i += 2) image->in[i] &= 0x7F;  // 0..32767
     }
     image->out.assign(bytes, 0);
-    image->record = FilterRecord{};
-    image->instance = FilterInstance{};
-    image->parameterBlock = reinterpret_cast<char*>(&image->parameters);
-    FilterRecord& record = image->record;
-    record.parameters = &image->parameterBlock;
-    record.abortProc = NeverAbort;
-    record.imageMode = mode;
-    record.planes = 3;
-    record.foreground = RGBColor{0, 0, 0};
-    record.background = RGBColor{65535, 65535, 65535};
-    record.inData = image->in.data();
-    record.inRowBytes = rowBytes;
-    record.outData = image->out.data();
-    record.outRowBytes = rowBytes;
-    record.inColumnBytes = 3 * bytesPerSample;
-    record.outColumnBytes = 3 * bytesPerSample;
-    image->instance.result = &image->result;
-    image->instance.filter = &record;
-    image->instance.workRect = Rect{0, 0, int16(height), int16(width)};
-    record.inRect = image->instance.workRect;  // the request the buffers answer
-    record.outRect = record.inRect;
-    record.maskRect = record.inRect;
+    SetUpPassRecord(image, PassImage{mode, 3, width, height, image->in.data(), rowBytes,
+                                     image->out.data(), rowBytes},
+                    defaultAmount);  // each run sets its own
+    image->record.abortProc = NeverAbort;
 }
 
 void UseMask(BenchImage* image, const std::vector<uint8_t>* mask, int32_t width) {
-    image->record.haveMask = mask != nullptr;
-    image->record.maskData = mask != nullptr ? const_cast<uint8_t*>(mask->data()) : nullptr;
-    image->record.maskRowBytes = width;
+    SetPassMask(image, mask != nullptr ? mask->data() : nullptr, width);
 }
 
 struct PassFigures {

@@ -1,6 +1,7 @@
 // The command line of the host: options, their defaults and the help text.
 #pragma once
 
+#include "entry/DefaultAmount.h"
 #include "host/HostInterface.h"
 
 #include <cstdint>
@@ -18,7 +19,7 @@ struct CliOptions {
     std::string maskPath;
     std::string input;
     std::string output;
-    int16 amount = 10;
+    int16 amount = VORN_DEFAULT_AMOUNT;
     RGBColor foreground = {0, 0, 0};
     RGBColor background = {65535, 65535, 65535};
     bool seedGiven = false;

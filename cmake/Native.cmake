@@ -7,6 +7,7 @@ endif()
 
 add_library(vorn_core STATIC ${CORE_PORTABLE} ${CORE_POSIX})
 target_include_directories(vorn_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(vorn_core PRIVATE ${VORN_GENERATED_DIR})
 
 add_library(vorn_testhost STATIC ${HOST_PORTABLE} ${HOST_POSIX})
 target_include_directories(vorn_testhost PUBLIC ${CMAKE_SOURCE_DIR})
@@ -59,7 +60,6 @@ foreach(script ${SYSTEM_TESTS})
   endif()
 endforeach()
 
-find_package(benchmark QUIET)
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 foreach(source ${BENCH_SOURCES})
   get_filename_component(name ${source} NAME_WE)

@@ -11,10 +11,10 @@ endif()
 set(VORN_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 file(GLOB RESOURCE_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
-include(cmake/Resources.cmake OPTIONAL)
+include(cmake/Resources.cmake)
 
 add_library(vorn_plugin SHARED ${CORE_PORTABLE} ${CORE_WIN32} ${VORN_RESOURCE_OBJECTS})
-target_include_directories(vorn_plugin PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(vorn_plugin PRIVATE ${CMAKE_SOURCE_DIR} ${VORN_GENERATED_DIR})
 set_target_properties(vorn_plugin PROPERTIES
   OUTPUT_NAME ${VORN_PLUGIN_NAME} PREFIX "" SUFFIX ".8bf")
 target_link_options(vorn_plugin PRIVATE ${VORN_STATIC_LINK})

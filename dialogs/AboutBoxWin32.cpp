@@ -1,16 +1,17 @@
-// The About box on Windows: template 101, one centred text control. It
+// The About box on Windows: its template, one centred text control. It
 // closes on a left click anywhere in it; Enter and Escape do nothing.
 #include "dialogs/AboutBox.h"
 #include "dialogs/DialogWindows.h"
 
 #include "dialogs/AboutText.h"
 #include "dialogs/CenterDialog.h"
-#include "entry/FilterInstance.h"
+#include "entry/ModuleHandle.h"
+#include "resources/DialogIds.h"
 
 namespace {
 
-const int aboutBoxTemplate = 101;
-const int aboutTextControl = 1001;
+const int aboutBoxTemplate = DIALOG_ABOUT_BOX;
+const int aboutTextControl = CONTROL_ABOUT_TEXT;
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "dialogs/AboutText.h"
 
-const char aboutText[] = "Vorn\n\n1.0.5\n\nCopyright (C) 2026 Bramix\n\nDraw Vorn";
+#include "VornVersion.h"
 
-const char filterDialogCaption[] = "Vorn 1.0.5";
+const char aboutText[] = "Vorn\n\n" VORN_VERSION_TEXT "\n\nCopyright (C) 2026 Bramix\n\nDraw Vorn";
+
+const char filterDialogCaption[] = "Vorn " VORN_VERSION_TEXT;

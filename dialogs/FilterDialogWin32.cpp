@@ -1,6 +1,6 @@
-// The filter dialog on Windows: template 102, the preview control 1007,
-// the zoom buttons 1002 and 1003 with their label 1008, and Amount as the
-// edit box 1011 and the slider 1012.
+// The filter dialog on Windows: its template, the preview control, the
+// zoom buttons with their label, and Amount as an edit box and a slider
+// (ids in resources/DialogIds.h).
 #include "dialogs/FilterDialog.h"
 #include "dialogs/DialogWindows.h"
 
@@ -14,21 +14,24 @@
 #include "dialogs/AmountText.h"
 #include "dialogs/CenterDialog.h"
 #include "dialogs/FilterDialogState.h"
+#include "entry/ModuleHandle.h"
 #include "preview/PreviewBuffers.h"
 #include "preview/PreviewImage.h"
 #include "preview/PreviewWindow.h"
 #include "preview/PreviewZoom.h"
+#include "preview/WindowRect.h"
+#include "resources/DialogIds.h"
 
 namespace {
 
-const int filterDialogTemplate = 102;
-const int zoomInButton = 1002;
-const int zoomOutButton = 1003;
-const int previewControl = 1007;
-const int zoomLabel = 1008;
-const int amountLabel = 1010;
-const int amountEdit = 1011;
-const int amountSlider = 1012;
+const int filterDialogTemplate = DIALOG_FILTER;
+const int zoomInButton = CONTROL_ZOOM_IN;
+const int zoomOutButton = CONTROL_ZOOM_OUT;
+const int previewControl = CONTROL_PREVIEW;
+const int zoomLabel = CONTROL_ZOOM_LABEL;
+const int amountLabel = CONTROL_AMOUNT_LABEL;
+const int amountEdit = CONTROL_AMOUNT_EDIT;
+const int amountSlider = CONTROL_AMOUNT_SLIDER;
 const int16 amountMin = 1;
 const int16 amountMax = 99;
 
@@ -48,18 +51,14 @@ int32_t AmountTextLength(HWND dialog) {
     return GetWindowTextLengthA(GetDlgItem(dialog, amountEdit));
 }
 
-// previewFrame := control 1007 in the dialog's client coordinates.
+// previewFrame := the preview control in the dialog's client coordinates.
 void StorePreviewFrame(HWND dialog) {
-    RECT bounds = {0, 0, 0, 0};
-    GetWindowRect(PreviewWindowOf(dialog), &bounds);
-    POINT topLeft = {bounds.left, bounds.top};
-    POINT bottomRight = {bounds.right, bounds.bottom};
-    ScreenToClient(dialog, &topLeft);
-    ScreenToClient(dialog, &bottomRight);
-    dialogInstance->previewFrame.top = static_cast<int16>(topLeft.y);
-    dialogInstance->previewFrame.left = static_cast<int16>(topLeft.x);
-    dialogInstance->previewFrame.bottom = static_cast<int16>(bottomRight.y);
-    dialogInstance->previewFrame.right = static_cast<int16>(bottomRight.x);
+    RECT bounds;
+    WindowRectInClient(PreviewWindowOf(dialog), dialog, &bounds);
+    dialogInstance->previewFrame.top = static_cast<int16>(bounds.top);
+    dialogInstance->previewFrame.left = static_cast<int16>(bounds.left);
+    dialogInstance->previewFrame.bottom = static_cast<int16>(bounds.bottom);
+    dialogInstance->previewFrame.right = static_cast<int16>(bounds.right);
 }
 
 void RefreshDialogPreview(HWND dialog, bool runFilter) {

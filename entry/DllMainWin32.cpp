@@ -1,7 +1,8 @@
 // The library entry. The C runtime's DLL start-up calls DllMain by that exact
 // name; it hands every notification to DLLMain, which keeps the module
 // handle and classifies the host from its executable's file name.
-#include "entry/FilterInstance.h"
+#include "entry/HostKind.h"
+#include "entry/ModuleHandle.h"
 
 #include <windows.h>
 

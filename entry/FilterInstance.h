@@ -1,5 +1,4 @@
-// The plug-in's instance record, kept in the host's data slot between calls,
-// and the process-wide values set when the library is loaded.
+// The plug-in's instance record, kept in the host's data slot between calls.
 #pragma once
 
 #include "host/HostInterface.h"
@@ -20,15 +19,3 @@ struct FilterInstance {
     int16 hasTransparency;
     uint8_t* transparencyPlane;
 };
-
-// Kinds of host application, told apart by the executable's file name.
-const int32_t hostKindOther = 0;
-const int32_t hostKindFireworks = 1;
-const int32_t hostKindPhotoshop = 3;
-const int32_t hostKindPremiere = 8;
-const int32_t hostKindAfterEffects = 11;
-
-extern int32_t HostKind;    // set by DLLMain from the host executable's name
-extern void* moduleHandle;  // the library's own module handle (HMODULE)
-
-int32_t ClassifyHost(const char* fileName);

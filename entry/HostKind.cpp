@@ -1,9 +1,8 @@
-#include "entry/FilterInstance.h"
+#include "entry/HostKind.h"
 
 #include <cstring>
 
 int32_t HostKind = hostKindOther;
-void* moduleHandle = nullptr;
 
 int32_t ClassifyHost(const char* fileName) {
     struct KnownHost {

@@ -2,6 +2,7 @@
 // binds it to this call and hands the call to the selector's handler.
 #include "entry/Selectors.h"
 
+#include "entry/HostKind.h"
 #include "host/GlobalMemory.h"
 #include "host/Handles.h"
 

@@ -65,12 +65,8 @@ OSErr CloseDescriptorWriter(PIDescriptorParameters* descriptorParameters,
 
 OSErr ReadScriptParameters(FilterInstance* instance) {
     FilterRecord* filter = instance->filter;
-    const int16 noted = instance->showDialog;
     PIDescriptorParameters* descriptorParameters = filter->descriptorParameters;
-    if (!DescriptorSuitesAvailable(descriptorParameters)) {
-        instance->showDialog = noted;
-        return noErr;
-    }
+    if (!DescriptorSuitesAvailable(descriptorParameters)) return noErr;
     // The host may overwrite the list's entries as it finds them, so it
     // lives in writable memory.
     DescriptorKeyID keys[2] = {keyAmount, 0};

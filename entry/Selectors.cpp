@@ -3,6 +3,7 @@
 
 #include "dialogs/AboutBox.h"
 #include "dialogs/FilterDialog.h"
+#include "entry/ModuleHandle.h"
 #include "entry/Parameters.h"
 #include "entry/Scripting.h"
 #include "filter/FilterPass.h"
@@ -73,58 +74,57 @@ void RequestFilterRect(FilterInstance* instance) {
         static_cast<int16>(filter->filterRect.right - filter->filterRect.left);
 }
 
+// Ends Start before the request with `code` as its result.
+bool Refuse(FilterInstance* instance, OSErr code) {
+    *instance->result = code;
+    return false;
+}
+
+// Start up to the host's request: the checks, the scripted parameters and
+// the dialog, then the request rectangles. False when Start ends there,
+// with the result set to why (by the dialog when it was cancelled).
+bool PrepareRequest(FilterInstance* instance) {
+    FilterRecord* filter = instance->filter;
+    if (!RequireAdvanceState(filter->advanceState, moduleHandle))
+        return Refuse(instance, userCanceledErr);
+    InitializeInstance(instance);
+    // No parameter block could be made: there is no Amount to work with.
+    if (ParametersOf(filter) == nullptr) return Refuse(instance, memFullErr);
+    // An image the filter does not work on (another mode, no planes) is
+    // refused before anything is requested or shown.
+    const OSErr format = CheckImageFormat(filter);
+    if (format != noErr) return Refuse(instance, format);
+    ReadScriptParameters(instance);
+
+    if (instance->showDialog != 0) {
+        instance->showDialog = 0;
+        if (!RunFilterDialog(instance)) return false;
+        // The dialog left the request at the whole image, so the filter
+        // rectangle itself addresses the pixels inside the buffers.
+        instance->workRect = filter->filterRect;
+        return true;
+    }
+    // A pitch below 1 has no lattice and generation would never end; only
+    // scripting can bring such a value, and it is refused before any pixel
+    // is requested.
+    if (ParametersOf(filter)->Amount < 0) return Refuse(instance, filterBadParameters);
+    RequestFilterRect(instance);
+    return true;
+}
+
 }  // namespace
 
 void OnStart(FilterInstance* instance) {
     FilterRecord* filter = instance->filter;
     int16* result = instance->result;
     *result = noErr;
-    if (!RequireAdvanceState(filter->advanceState, moduleHandle)) {
-        *result = userCanceledErr;
-        ClearRequestRects(filter);
-        return;
+    bool requested = false;
+    if (PrepareRequest(instance)) {
+        *result = filter->advanceState();
+        requested = *result == noErr;
     }
-    InitializeInstance(instance);
-    if (ParametersOf(filter) == nullptr) {
-        // No parameter block could be made: there is no Amount to work with.
-        *result = memFullErr;
-        ClearRequestRects(filter);
-        return;
-    }
-    // An image the filter does not work on (another mode, no planes) is
-    // refused before anything is requested or shown.
-    const OSErr format = CheckImageFormat(filter);
-    if (format != noErr) {
-        *result = format;
-        ClearRequestRects(filter);
-        return;
-    }
-    ReadScriptParameters(instance);
-
-    if (instance->showDialog != 0) {
-        instance->showDialog = 0;
-        if (!RunFilterDialog(instance)) {
-            ClearRequestRects(filter);
-            return;
-        }
-        // The dialog left the request at the whole image, so the filter
-        // rectangle itself addresses the pixels inside the buffers.
-        instance->workRect = filter->filterRect;
-    } else {
-        // A pitch below 1 has no lattice and generation would never end;
-        // only scripting can bring such a value, and it is refused before
-        // any pixel is requested.
-        if (ParametersOf(filter)->Amount < 0) {
-            *result = filterBadParameters;
-            ClearRequestRects(filter);
-            return;
-        }
-        RequestFilterRect(instance);
-    }
-
-    *result = filter->advanceState();
-    if (*result == noErr) return;
-    ClearRequestRects(filter);
+    // A Start that ends without the host's buffers leaves no request behind.
+    if (!requested) ClearRequestRects(filter);
 }
 
 void OnContinue(FilterInstance* instance) {

@@ -1,9 +1,6 @@
-#include "filter/PixelPlanes.h"
+#include "filter/ColumnBytes.h"
 
-int32_t PlaneCountOf(int16 planes) {
-    if (planes <= 0) return 0;
-    return planes < maxPlaneCount ? planes : maxPlaneCount;
-}
+#include "host/HostSamples.h"
 
 void DefaultColumnBytes(FilterInstance* instance) {
     if (instance == nullptr || instance->filter == nullptr) return;

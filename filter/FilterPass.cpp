@@ -1,8 +1,9 @@
 #include "filter/FilterPass.h"
 
+#include "entry/HostKind.h"
 #include "entry/Parameters.h"
+#include "filter/ColumnBytes.h"
 #include "filter/PaintLabyrinth.h"
-#include "filter/PixelPlanes.h"
 #include "filter/RecordChecks.h"
 #include "filter/ResolutionFactor.h"
 #include "host/HeapMemory.h"

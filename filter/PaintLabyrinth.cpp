@@ -1,5 +1,10 @@
 #include "filter/PaintLabyrinth.h"
 
+#include "entry/HostKind.h"
+#include "filter/PlaneCount.h"
+#include "filter/Samples.h"
+#include "host/HostSamples.h"
+
 namespace {
 
 const double byteColourScale = 0.00392156862745098;     // 1/255
@@ -11,12 +16,6 @@ const size_t pixelsPerPoll = 1000;
 PlaneColour PlaneColourOf(RGBColor colour, int32_t hostKind) {
     const double scale = hostKind == hostKindFireworks ? byteColourScale : wordColourScale;
     return PlaneColour{{colour.red * scale, colour.green * scale, colour.blue * scale}};
-}
-
-int32_t PaintedPlaneCount(int16 planes) {
-    if (planes <= 0) return 0;
-    if (planes == 2) return 1;
-    return planes < 3 ? planes : 3;
 }
 
 LabyrinthSamples LabyrinthSamplesOf(const FilterRecord* filter, int32_t hostKind) {

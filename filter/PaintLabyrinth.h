@@ -4,7 +4,7 @@
 // keep their values are copied from the input.
 #pragma once
 
-#include "filter/PixelPlanes.h"
+#include "entry/FilterInstance.h"
 
 // Red, green, blue on the planes' 0..1 scale.
 struct PlaneColour {
@@ -14,12 +14,6 @@ struct PlaneColour {
 // The host colour on the planes' scale: components x 1/255 on Fireworks,
 // whose colours come in 0..255, x 1/65535 on every other host.
 PlaneColour PlaneColourOf(RGBColor colour, int32_t hostKind);
-
-// Planes that take the labyrinth's colours: planes 0, 1, 2 at most (red,
-// green, blue; a one-channel image takes red). The last plane of a 2- or
-// 4-plane image is the transparency plane and is left as read, and so are
-// channels 3 and up of wider images, which have no colour component.
-int32_t PaintedPlaneCount(int16 planes);
 
 // What a pass writes, per channel: planes 0 .. paintedCount - 1 take
 // wall[l] on wall cells and corridor[l] elsewhere; planes paintedCount ..

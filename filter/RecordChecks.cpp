@@ -1,6 +1,6 @@
 #include "filter/RecordChecks.h"
 
-#include "filter/PixelPlanes.h"
+#include "host/HostSamples.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "filter/PixelPlanes.h"
+#include "filter/Samples.h"
 
 int32_t SampleOf(float value, int32_t largestSample) {
     const double scaled = double(value) * largestSample;

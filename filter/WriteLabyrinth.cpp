@@ -4,6 +4,10 @@
 // output byte is written once, and no painted plane is read.
 #include "filter/PaintLabyrinth.h"
 
+#include "filter/PlaneCount.h"
+#include "filter/Samples.h"
+#include "host/HostSamples.h"
+
 #include "labyrinth/Labyrinth.h"
 
 #include <cstring>
@@ -27,7 +31,7 @@ template <int32_t PLANES, int32_t BYTES>
 void WriteRowGeneric(const RowSpan& row, const LabyrinthSamples& samples, const uint8_t*) {
     const int32_t bytes = BYTES != 0 ? BYTES : samples.bytesPerSample;
     const int32_t step = PLANES != 0 ? PLANES * bytes : samples.pixelStep;
-    const int32_t painted = PLANES == 0 ? samples.paintedCount : PLANES == 2 ? 1 : PLANES < 3 ? PLANES : 3;
+    const int32_t painted = PLANES == 0 ? samples.paintedCount : PaintedPlaneCount(PLANES);
     const int32_t planeCount = PLANES != 0 ? PLANES : samples.planeCount;
     uint32_t values[3][2];
     for (int32_t l = 0; l < 3; ++l) {

@@ -1,7 +1,9 @@
 #include "fuzz/FuzzHost.h"
 
+#include "entry/HostKind.h"
 #include "host/GlobalMemory.h"
 #include "host/Handles.h"
+#include "tests/HostImages.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -317,11 +319,8 @@ void OpenFuzzHost(FuzzHost* host, FuzzInput* input) {
     const int16 mode = PickMode(input);
     const int16 planes = PickPlanes(input);
 
-    HostImage image;  // the session's own image is not used: this host delivers
-    image.width = 1;
-    image.height = 1;
-    image.channels = 1;
-    image.samples.assign(1, 0);
+    // The session's own image is not used: this host delivers.
+    const HostImage image = UniformImage(1, 1, 1, 0);
     HostSettings settings;
     settings.imageMode = mode;
     settings.planes = planes;

@@ -6,13 +6,14 @@
 // keep heap buffers past the call, or answer a Continue with a code that
 // is not its own.
 #include "dialogs/DialogsPosix.h"
+#include "entry/HostKind.h"
 #include "entry/Selectors.h"
-#include "filter/PixelPlanes.h"
 #include "filter/ResolutionFactor.h"
 #include "fuzz/FuzzDialog.h"
 #include "fuzz/FuzzHost.h"
 #include "host/GlobalMemory.h"
 #include "host/HeapMemory.h"
+#include "host/HostSamples.h"
 #include "labyrinth/Labyrinth.h"
 #include "preview/PreviewImage.h"
 

@@ -93,76 +93,137 @@ void ConvertPixel(const PixelJob& job, const uint8_t* source, const uint8_t* inp
     }
 }
 
+// What a render takes from the record before the pass (which lets the
+// host dispatch messages): the image and frame sizes, the sample layout,
+// the zoom and the visible rectangle.
+struct FrameLayout {
+    int32_t rows;
+    int32_t cols;
+    int32_t bytesPerSample;
+    int32_t planes;            // colour planes shown
+    int32_t previewPixelBytes;
+    int32_t frameWidth;
+    int32_t frameHeight;
+    int16 zoomLevel;
+    double scale;
+    Rect visible;
+};
+
+FrameLayout LayoutOf(FilterInstance* instance) {
+    const FilterRecord* filter = instance->filter;
+    FrameLayout layout;
+    layout.rows = filter->imageSize.v;
+    layout.cols = filter->imageSize.h;
+    layout.bytesPerSample = BytesPerSample(filter->imageMode);
+    layout.planes = PreviewColourPlanes(filter);
+    layout.previewPixelBytes = PreviewPixelBytes(instance);
+    layout.frameWidth = PreviewFrameWidth(instance);
+    layout.frameHeight = PreviewFrameHeight(instance);
+    layout.zoomLevel = instance->zoomLevel;
+    layout.scale = ZoomScale(layout.zoomLevel);
+    layout.visible = VisibleImageRect(instance);
+    return layout;
+}
+
+// With runFilter, runs the pass over the visible part of filterRect.
+// Answers whether the filtered output is shown: not when it was not asked
+// for, when the output cannot be read before or after the pass, or when
+// the pass left a non-zero result.
+bool RunVisiblePass(FilterInstance* instance, const Rect& visible, bool runFilter) {
+    if (!runFilter || !FilteredOutputReadable(instance->filter)) return false;
+    SetWorkRect(instance, visible);
+    RunFilterPass(instance);
+    return ResultOf(instance) == noErr && FilteredOutputReadable(instance->filter);
+}
+
+// The layout and, when asked, the pass. False when there is nothing to
+// draw from, before the pass or after it.
+bool PrepareFrame(FilterInstance* instance, bool runFilter, FrameLayout* layout, bool* filtered) {
+    if (!PreviewReady(instance)) return false;
+    *layout = LayoutOf(instance);
+    *filtered = RunVisiblePass(instance, layout->visible, runFilter);
+    // The pass lets the host dispatch messages: look at the record anew.
+    return PreviewReady(instance);
+}
+
+// Where the pixels of one render come from: the rows shown (filtered
+// output or input), the input they are blended with, the selection.
+struct FrameSources {
+    SourceRows input;
+    SourceRows shown;
+    const uint8_t* mask;  // null without a readable mask
+    int32_t maskRowBytes;
+    PixelJob job;
+};
+
+FrameSources SourcesOf(const FilterRecord* filter, const FrameLayout& layout, bool filtered) {
+    FrameSources sources;
+    sources.input = {static_cast<const uint8_t*>(filter->inData), filter->inRowBytes};
+    sources.shown =
+        filtered ? SourceRows{static_cast<const uint8_t*>(filter->outData), filter->outRowBytes}
+                 : sources.input;
+    const bool haveMask = MaskReadable(filter);
+    sources.mask = haveMask ? static_cast<const uint8_t*>(filter->maskData) : nullptr;
+    sources.maskRowBytes = filter->maskRowBytes;
+    const int32_t t = layout.bytesPerSample;
+    sources.job = {layout.planes, t, t == 1 ? haveMask && filter->autoMask != 0 : haveMask};
+    return sources;
+}
+
+// Frame row r from image row y.
+void DrawRow(FilterInstance* instance, const FrameLayout& layout, const FrameSources& sources,
+             const FramePlacement& placement, int32_t r, int64_t y, int32_t columnOrigin) {
+    const int32_t nP = layout.previewPixelBytes;
+    const size_t pixelBytes = static_cast<size_t>(layout.planes) * layout.bytesPerSample;
+    size_t frameRow = static_cast<size_t>(placement.top + r) * layout.frameWidth + placement.left;
+    uint8_t* outPixels = instance->previewPixels + frameRow * nP;
+    uint8_t* outMask = instance->previewMask + frameRow;
+    const uint8_t* sourceRow =
+        sources.shown.data + static_cast<ptrdiff_t>(y) * sources.shown.rowBytes;
+    const uint8_t* inputRow =
+        sources.input.data + static_cast<ptrdiff_t>(y) * sources.input.rowBytes;
+    const uint8_t* maskRow = sources.mask != nullptr
+                                 ? sources.mask + static_cast<ptrdiff_t>(y) * sources.maskRowBytes
+                                 : nullptr;
+    const uint8_t* transparencyRow =
+        instance->hasTransparency != 0
+            ? instance->transparencyPlane + static_cast<size_t>(y) * layout.cols
+            : nullptr;
+    for (int32_t c = 0; c < placement.drawnColumns; ++c) {
+        int64_t x = ImageIndex(columnOrigin, c, layout.zoomLevel);
+        if (x < 0 || x >= layout.cols) continue;
+        uint8_t m = maskRow != nullptr ? maskRow[x] : 255;
+        uint8_t* out = outPixels + static_cast<size_t>(c) * nP;
+        ConvertPixel(sources.job, sourceRow + x * pixelBytes, inputRow + x * pixelBytes, m, out);
+        outMask[c] = maskRow != nullptr ? m : 1;
+        if (transparencyRow != nullptr) out[layout.planes] = transparencyRow[x];
+    }
+}
+
+// The visible part of the image into the cleared frame.
+void DrawFrame(FilterInstance* instance, const FrameLayout& layout, bool filtered) {
+    const FrameSources sources = SourcesOf(instance->filter, layout, filtered);
+    const FramePlacement placement = PreviewPlacement(layout.scale, layout.frameWidth,
+                                                      layout.frameHeight, layout.rows, layout.cols);
+    if (placement.drawnRows == 0 || placement.drawnColumns == 0) return;
+    const int32_t rowOrigin =
+        PreviewViewSpan(layout.frameHeight, layout.scale) > layout.rows ? 0 : layout.visible.top;
+    const int32_t columnOrigin =
+        PreviewViewSpan(layout.frameWidth, layout.scale) > layout.cols ? 0 : layout.visible.left;
+    for (int32_t r = 0; r < placement.drawnRows; ++r) {
+        int64_t y = ImageIndex(rowOrigin, r, layout.zoomLevel);
+        if (y < 0 || y >= layout.rows) continue;
+        DrawRow(instance, layout, sources, placement, r, y, columnOrigin);
+    }
+}
+
 }  // namespace
 
 void RenderPreview(FilterInstance* instance, bool runFilter) {
     if (instance == nullptr || instance->filter == nullptr) return;
-    if (!PreviewReady(instance)) {
-        ClearFrame(instance);
-        return;
-    }
-    FilterRecord* filter = instance->filter;
-    int32_t rows = filter->imageSize.v;
-    int32_t cols = filter->imageSize.h;
-    int32_t t = BytesPerSample(filter->imageMode);
-    int32_t planes = PreviewColourPlanes(filter);
-    int32_t nP = PreviewPixelBytes(instance);
-    int32_t frameWidth = PreviewFrameWidth(instance);
-    int32_t frameHeight = PreviewFrameHeight(instance);
-    int16 zoomLevel = instance->zoomLevel;
-    double s = ZoomScale(zoomLevel);
-    Rect visible = VisibleImageRect(instance);
-
-    if (runFilter && !FilteredOutputReadable(filter)) runFilter = false;
-    if (runFilter) {
-        SetWorkRect(instance, visible);
-        RunFilterPass(instance);
-        if (ResultOf(instance) != noErr) runFilter = false;
-        // The pass lets the host dispatch messages: look at the record anew.
-        if (!PreviewReady(instance)) {
-            ClearFrame(instance);
-            return;
-        }
-        if (runFilter && !FilteredOutputReadable(filter)) runFilter = false;
-    }
-    SourceRows input = {static_cast<const uint8_t*>(filter->inData), filter->inRowBytes};
-    SourceRows source =
-        runFilter ? SourceRows{static_cast<const uint8_t*>(filter->outData), filter->outRowBytes}
-                  : input;
-    bool haveMask = MaskReadable(filter);
-    const uint8_t* mask = static_cast<const uint8_t*>(filter->maskData);
-    PixelJob job = {planes, t, t == 1 ? haveMask && filter->autoMask != 0 : haveMask};
-
-    FramePlacement placement = PreviewPlacement(s, frameWidth, frameHeight, rows, cols);
+    FrameLayout layout = {};
+    bool filtered = false;
+    const bool ready = PrepareFrame(instance, runFilter, &layout, &filtered);
     ClearFrame(instance);
-    if (placement.drawnRows == 0 || placement.drawnColumns == 0) return;
-
-    int32_t rowOrigin = PreviewViewSpan(frameHeight, s) > rows ? 0 : visible.top;
-    int32_t columnOrigin = PreviewViewSpan(frameWidth, s) > cols ? 0 : visible.left;
-    size_t pixelBytes = static_cast<size_t>(planes) * t;
-
-    for (int32_t r = 0; r < placement.drawnRows; ++r) {
-        int64_t y = ImageIndex(rowOrigin, r, zoomLevel);
-        if (y < 0 || y >= rows) continue;
-        size_t frameRow = static_cast<size_t>(placement.top + r) * frameWidth + placement.left;
-        uint8_t* outPixels = instance->previewPixels + frameRow * nP;
-        uint8_t* outMask = instance->previewMask + frameRow;
-        const uint8_t* sourceRow = source.data + static_cast<ptrdiff_t>(y) * source.rowBytes;
-        const uint8_t* inputRow = input.data + static_cast<ptrdiff_t>(y) * input.rowBytes;
-        const uint8_t* maskRow =
-            haveMask ? mask + static_cast<ptrdiff_t>(y) * filter->maskRowBytes : nullptr;
-        const uint8_t* transparencyRow =
-            instance->hasTransparency != 0
-                ? instance->transparencyPlane + static_cast<size_t>(y) * cols
-                : nullptr;
-        for (int32_t c = 0; c < placement.drawnColumns; ++c) {
-            int64_t x = ImageIndex(columnOrigin, c, zoomLevel);
-            if (x < 0 || x >= cols) continue;
-            uint8_t m = maskRow != nullptr ? maskRow[x] : 255;
-            uint8_t* out = outPixels + static_cast<size_t>(c) * nP;
-            ConvertPixel(job, sourceRow + x * pixelBytes, inputRow + x * pixelBytes, m, out);
-            outMask[c] = maskRow != nullptr ? m : 1;
-            if (transparencyRow != nullptr) out[planes] = transparencyRow[x];
-        }
-    }
+    if (ready) DrawFrame(instance, layout, filtered);
 }

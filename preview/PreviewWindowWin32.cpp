@@ -3,6 +3,7 @@
 #include "preview/PaintPreview.h"
 #include "preview/PreviewGeometry.h"
 #include "preview/PreviewRender.h"
+#include "preview/WindowRect.h"
 
 namespace {
 
@@ -111,15 +112,8 @@ void RefreshPreview(bool runFilter, FilterInstance* instance, HWND window) {
     if (!BeginPreviewRender(runFilter)) return;
     RenderPreview(instance, runFilter);
 
-    RECT bounds;
-    if (GetWindowRect(window, &bounds)) {
-        POINT topLeft = {bounds.left, bounds.top};
-        POINT bottomRight = {bounds.right, bounds.bottom};
-        ScreenToClient(window, &topLeft);
-        ScreenToClient(window, &bottomRight);
-        RECT area = {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
-        InvalidateRect(window, &area, FALSE);
-    }
+    RECT area;
+    if (WindowRectInClient(window, window, &area)) InvalidateRect(window, &area, FALSE);
 
     const RenderFollowUp next = EndPreviewRender();
     if (next.postHeld) {

@@ -4,10 +4,10 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+    cmake g++ make libgtest-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
-    wine wine32:i386 wine64 xvfb xauth imagemagick x11-utils
-    python3 python3-pefile icoutils fonts-ipafont-gothic libstb-dev
+    wine wine32:i386 wine64 xvfb xauth imagemagick
+    python3 python3-pefile fonts-ipafont-gothic libstb-dev
     clang libclang-rt-14-dev gmic
     libpng-dev zlib1g-dev libturbojpeg0-dev libtiff-dev libz-mingw-w64-dev gegl
 )

@@ -48,7 +48,6 @@ std::string ReadTerminatedString(const uint8_t* data, uint32 length) {
 
 bool ApplyProperty(uint32 key, const uint8_t* data, uint32 length, PiplProperties* properties,
                    std::string* error) {
-    const std::string keyText = FourCharText(key);
     if (key == FourChar("kind")) {
         if (length < 4) return Fail(error, "property list: 'kind' is too short");
         properties->kind = ReadLittle32(data);

@@ -1,11 +1,13 @@
 // The entry point: acquiring the instance, dispatch, and the handlers'
 // effects on the host's record.
 #include "dialogs/DialogsPosix.h"
+#include "entry/HostKind.h"
 #include "entry/Parameters.h"
 #include "entry/Selectors.h"
 #include "host/GlobalMemory.h"
 #include "host/Handles.h"
 #include "testhost/HostSession.h"
+#include "tests/HostImages.h"
 
 #include <gtest/gtest.h>
 
@@ -13,15 +15,7 @@
 
 namespace {
 
-HostImage GrayImage(int32 width, int32 height) {
-    HostImage image;
-    image.width = width;
-    image.height = height;
-    image.channels = 1;
-    image.bytesPerSample = 1;
-    image.samples.assign(static_cast<size_t>(width) * height, 77);
-    return image;
-}
+HostImage GrayImage(int32 width, int32 height) { return UniformImage(width, height, 1, 77); }
 
 class EntryTest : public ::testing::Test {
 protected:

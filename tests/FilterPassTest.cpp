@@ -1,11 +1,13 @@
 // The filter pass over hand-made host records.
+#include "entry/HostKind.h"
+#include "entry/Selectors.h"
 #include "filter/FilterPass.h"
 #include "filter/PaintLabyrinth.h"
-#include "filter/PixelPlanes.h"
+#include "filter/PlaneCount.h"
 #include "filter/ResolutionFactor.h"
+#include "filter/Samples.h"
 #include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
-#include "entry/Selectors.h"
 #include "testhost/HostSession.h"
 #include "tests/FilterTestHost.h"
 

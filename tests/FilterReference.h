@@ -7,12 +7,16 @@
 // it byte for byte. Everything is inline and in its own namespace.
 #pragma once
 
+#include "entry/HostKind.h"
 #include "entry/Parameters.h"
+#include "filter/ColumnBytes.h"
 #include "filter/PaintLabyrinth.h"
-#include "filter/PixelPlanes.h"
+#include "filter/PlaneCount.h"
 #include "filter/RecordChecks.h"
 #include "filter/ResolutionFactor.h"
+#include "filter/Samples.h"
 #include "host/HeapMemory.h"
+#include "host/HostSamples.h"
 #include "labyrinth/Labyrinth.h"
 
 #include <cstring>

@@ -5,12 +5,14 @@
 // column bytes set, unset or wider than a pixel, Fireworks colours), both
 // must write the same bytes, answer the same result, poll abortProc as
 // often and leave the generator in the same state.
+#include "entry/HostKind.h"
 #include "filter/FilterPass.h"
 #include "filter/PaintLabyrinth.h"
-#include "filter/PixelPlanes.h"
+#include "filter/Samples.h"
 #include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
 #include "tests/FilterReference.h"
+#include "tests/PassRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -32,12 +34,7 @@ Boolean PI_CDECL PollCounter() {
 }
 
 // A host record over buffers of its own, made from a random description.
-struct RandomHost {
-    FilterRecord record = {};
-    FilterInstance instance = {};
-    int16 result = 77;
-    FilterParameters parameters = {};
-    char* parameterBlock = nullptr;
+struct RandomHost : PassRecord {
     std::vector<uint8_t> inStore;
     std::vector<uint8_t> outStore;
     std::vector<uint8_t> maskStore;
@@ -119,19 +116,14 @@ void Build(const Description& d, RandomHost* host) {
     host->outStore.resize(d.outOffset + host->outBytes);
     for (uint8_t& byte : host->outStore) byte = uint8_t(content());
 
+    SetUpPassRecord(host,
+                    PassImage{d.mode, d.planes, d.imageWidth, d.imageHeight,
+                              host->inStore.data() + d.inOffset, inRowBytes,
+                              host->outStore.data() + d.outOffset, outRowBytes},
+                    d.amount);
+    host->result = 77;
     FilterRecord& record = host->record;
-    record.imageMode = d.mode;
-    record.planes = d.planes;
-    record.imageSize = Point{int16(d.imageHeight), int16(d.imageWidth)};
-    record.filterRect = Rect{0, 0, int16(d.imageHeight), int16(d.imageWidth)};
-    record.inRect = record.filterRect;
-    record.outRect = record.filterRect;
-    record.maskRect = record.filterRect;
     record.wholeSize = Point{int16(d.imageHeight), int16(d.imageWidth)};
-    record.inData = host->inStore.data() + d.inOffset;
-    record.outData = host->outStore.data() + d.outOffset;
-    record.inRowBytes = inRowBytes;
-    record.outRowBytes = outRowBytes;
     record.inColumnBytes = d.inColumnBytes;
     record.outColumnBytes = d.outColumnBytes;
     record.foreground = d.foreground;
@@ -154,15 +146,8 @@ void Build(const Description& d, RandomHost* host) {
                 host->maskStore[size_t(r) * size_t(maskRowBytes) + size_t(c)] = value;
             }
         }
-        record.haveMask = 1;
-        record.maskData = host->maskStore.data();
-        record.maskRowBytes = maskRowBytes;
+        SetPassMask(host, host->maskStore.data(), maskRowBytes);
     }
-    host->parameters.Amount = d.amount;
-    host->parameterBlock = reinterpret_cast<char*>(&host->parameters);
-    record.parameters = &host->parameterBlock;
-    host->instance.result = &host->result;
-    host->instance.filter = &host->record;
     host->instance.workRect = d.work;
 }
 

@@ -3,8 +3,7 @@
 // an optional selection mask, a parameter block and a counting abortProc.
 #pragma once
 
-#include "entry/FilterInstance.h"
-#include "entry/Parameters.h"
+#include "tests/PassRecord.h"
 
 #include <cstdint>
 #include <cstring>
@@ -23,12 +22,7 @@ inline Boolean PI_CDECL CountingAbortProc() {
 // Output bytes that the filter has not written keep this value.
 const uint8_t untouchedByte = 0xA5;
 
-struct TestHost {
-    FilterRecord record;
-    FilterInstance instance;
-    int16 result;
-    FilterParameters parameters;
-    char* parameterBlock;
+struct TestHost : PassRecord {
     int32_t width;
     int32_t height;
     int32_t bytesPerSample;
@@ -43,9 +37,6 @@ struct TestHost {
 // untouchedByte throughout. Amount 10, black on white, no mask, no abortProc.
 inline void SetUpTestHost(TestHost* host, int16 imageMode, int16 planes, int32_t width,
                           int32_t height, int32_t padding = 3) {
-    host->record = FilterRecord{};
-    host->instance = FilterInstance{};
-    host->result = 0;
     host->width = width;
     host->height = height;
     host->bytesPerSample = imageMode == plugInModeGray16 || imageMode == plugInModeRGB48 ? 2 : 1;
@@ -54,31 +45,9 @@ inline void SetUpTestHost(TestHost* host, int16 imageMode, int16 planes, int32_t
     for (size_t i = 0; i < host->in.size(); ++i) host->in[i] = uint8_t(i * 7 + 3);
     host->out.assign(host->in.size(), untouchedByte);
     host->mask.clear();
-
-    host->parameters.Amount = 10;
-    host->parameterBlock = reinterpret_cast<char*>(&host->parameters);
-    FilterRecord& record = host->record;
-    record.parameters = &host->parameterBlock;
-    record.imageMode = imageMode;
-    record.planes = planes;
-    record.imageSize = Point{int16(height), int16(width)};
-    record.filterRect = Rect{0, 0, int16(height), int16(width)};
-    // The request the buffers answer: the filter rectangle, as Start asks.
-    record.inRect = record.filterRect;
-    record.outRect = record.filterRect;
-    record.maskRect = record.filterRect;
-    record.foreground = RGBColor{0, 0, 0};
-    record.background = RGBColor{65535, 65535, 65535};
-    record.inData = host->in.data();
-    record.inRowBytes = rowBytes;
-    record.outData = host->out.data();
-    record.outRowBytes = rowBytes;
-    record.inColumnBytes = planes * host->bytesPerSample;
-    record.outColumnBytes = planes * host->bytesPerSample;
-
-    host->instance.result = &host->result;
-    host->instance.filter = &host->record;
-    host->instance.workRect = Rect{0, 0, int16(height), int16(width)};
+    SetUpPassRecord(host, PassImage{imageMode, planes, width, height, host->in.data(), rowBytes,
+                                    host->out.data(), rowBytes},
+                    10);
     abortPolls = 0;
     cancelAtPoll = 0;
 }
@@ -87,9 +56,7 @@ inline void SetUpTestHost(TestHost* host, int16 imageMode, int16 planes, int32_t
 inline void AddTestMask(TestHost* host, uint8_t value, int32_t maskPadding = 5) {
     const int32_t rowBytes = host->width + maskPadding;
     host->mask.assign(size_t(rowBytes) * size_t(host->height), value);
-    host->record.haveMask = 1;
-    host->record.maskData = host->mask.data();
-    host->record.maskRowBytes = rowBytes;
+    SetPassMask(host, host->mask.data(), rowBytes);
 }
 
 inline size_t SampleOffset(const TestHost& host, int32_t row, int32_t column, int32_t channel) {

@@ -1,8 +1,11 @@
 // Float planes from and to the host's interleaved buffers, as the
 // reference pass (tests/FilterReference.h) converts them: the yardstick the
 // plug-in's pass is compared with must itself convert as the host expects.
-#include "filter/PixelPlanes.h"
+#include "filter/ColumnBytes.h"
+#include "filter/PlaneCount.h"
+#include "filter/Samples.h"
 #include "host/HeapMemory.h"
+#include "host/HostSamples.h"
 #include "tests/FilterReference.h"
 #include "tests/FilterTestHost.h"
 

@@ -7,6 +7,7 @@
 // tests run under AddressSanitizer, and every hostile buffer here is real
 // memory of exactly the size its host claims).
 #include "dialogs/DialogsPosix.h"
+#include "entry/HostKind.h"
 #include "entry/Parameters.h"
 #include "entry/Selectors.h"
 #include "filter/FilterPass.h"

@@ -1,23 +1,17 @@
 // Amount through the host's scripting descriptors.
 #include "dialogs/DialogsPosix.h"
+#include "entry/HostKind.h"
 #include "entry/Parameters.h"
 #include "entry/Scripting.h"
 #include "entry/Selectors.h"
 #include "testhost/HostSession.h"
+#include "tests/HostImages.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-HostImage SmallImage() {
-    HostImage image;
-    image.width = 40;
-    image.height = 30;
-    image.channels = 1;
-    image.bytesPerSample = 1;
-    image.samples.assign(40 * 30, 5);
-    return image;
-}
+HostImage SmallImage() { return UniformImage(40, 30, 1, 5); }
 
 bool dialogShown = false;
 bool RecordingDialog(FilterInstance* instance) {

@@ -6,9 +6,7 @@
 export VORN_WINEPREFIX_NAME=wineprefix-about
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
-work=$(mktemp -d)
-at_exit "rm -rf '$work'"
-cp "$VORN_CROSS_DIR/$VORN_PLUGIN" "$VORN_CROSS_DIR/win_about_box.exe" "$work/"
+make_work_folder win_about_box.exe
 shots="$VORN_CROSS_DIR/about-shots"
 mkdir -p "$shots"
 rm -f "$shots"/about-box.*

@@ -11,9 +11,7 @@
 export VORN_WINEPREFIX_NAME=wineprefix-alert
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
-work=$(mktemp -d)
-at_exit "rm -rf '$work'"
-cp "$VORN_CROSS_DIR/$VORN_PLUGIN" "$VORN_CROSS_DIR/win_alert.exe" "$work/"
+make_work_folder win_alert.exe
 shot="$VORN_CROSS_DIR/alert-box.bmp"
 rm -f "$shot" "${shot%.bmp}.png"
 cd "$work"

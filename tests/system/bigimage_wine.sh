@@ -8,9 +8,7 @@
 # BIGIMAGE_SIDE=N runs N x N instead.
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 side=${BIGIMAGE_SIDE:-10000}
-work=$(mktemp -d)
-at_exit "rm -rf '$work'"
-cp "$VORN_CROSS_DIR/$VORN_PLUGIN" "$VORN_CROSS_DIR/win_bigimage.exe" "$work/"
+make_work_folder win_bigimage.exe
 
 # The same host with the large-address-aware flag set in its header.
 /usr/bin/python3 - "$work/win_bigimage.exe" "$work/win_bigimage_laa.exe" <<'PY'

@@ -2,7 +2,7 @@
 """Reads the dialog templates out of a built plug-in, decodes them field by
 field and compares every field with the values the dialogs rely on:
 
-    check_dialogs.py PLUGIN.8bf
+    check_dialogs.py PLUGIN.8bf [x86|x64]   (both hold the same templates)
 
 101 is the About box (extended template), 102 the filter dialog (plain
 template). Both are Japanese resources (0x0411).
@@ -12,18 +12,13 @@ import sys
 
 import pefile
 
+from checklist import check, finish
+
 JAPANESE = 0x0411
 RT_DIALOG = 5
 BUTTON, EDIT, STATIC = 0x0080, 0x0081, 0x0082
 FONT = "ＭＳ Ｐゴシック"
 
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what)
-    if not condition:
-        failures.append(what)
 
 
 class Reader:
@@ -214,11 +209,7 @@ def main():
         check_filter_dialog(found[102][0][1])
     if 101 in found:
         check_about_box(found[101][0][1])
-    if failures:
-        print("%d checks failed" % len(failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return finish()
 
 
 if __name__ == "__main__":

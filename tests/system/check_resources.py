@@ -12,16 +12,11 @@ import sys
 
 import pefile
 
+from checklist import check, finish
+
 JAPANESE = 0x0411
 ALLOWED_IMPORTS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}
 
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what)
-    if not condition:
-        failures.append(what)
 
 
 # ---- field builders ---------------------------------------------------------
@@ -266,11 +261,7 @@ def main():
     imports = sorted(i.dll.decode().lower() for i in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []))
     print("imports: " + ", ".join(imports))
     check(set(imports) <= ALLOWED_IMPORTS, "imports only system libraries")
-    if failures:
-        print("%d checks failed" % len(failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return finish()
 
 
 if __name__ == "__main__":

@@ -2,9 +2,7 @@
 # The real Vorn.8bf under Wine, loaded by host programs whose executable
 # names are those of the hosts the plug-in tells apart.
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
-work=$(mktemp -d)
-at_exit "rm -rf '$work'"
-cp "$VORN_CROSS_DIR/$VORN_PLUGIN" "$work/"
+make_work_folder
 status=0
 for name in vornhost.exe Photoshop.exe premiere.exe Premiere.exe Fireworks.exe; do
     cp "$VORN_CROSS_DIR/win_dispatch.exe" "$work/$name"

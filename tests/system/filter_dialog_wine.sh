@@ -15,9 +15,7 @@
 export VORN_WINEPREFIX_NAME=wineprefix-dialogs
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
-work=$(mktemp -d)
-at_exit "rm -rf '$work'"
-cp "$VORN_CROSS_DIR/$VORN_PLUGIN" "$VORN_CROSS_DIR/win_filter_dialog.exe" "$work/"
+make_work_folder win_filter_dialog.exe
 shots="$VORN_CROSS_DIR/dialog-shots"
 rm -rf "$shots"
 mkdir -p "$shots"

@@ -206,4 +206,29 @@ inline int16 HostAmount(HostSession* session) {
     return amount;
 }
 
+// Waits up to `milliseconds` at a time for the watcher thread to end,
+// dispatching the host thread's messages meanwhile (the watcher may wait
+// on the host thread), then closes it. Nothing to do for a null handle.
+inline void JoinWatcher(HANDLE watcher, DWORD milliseconds) {
+    if (watcher == nullptr) return;
+    while (MsgWaitForMultipleObjects(1, &watcher, FALSE, milliseconds, QS_ALLINPUT) ==
+           WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    CloseHandle(watcher);
+}
+
+// Checks that the window stands centred across the desktop, with a third
+// of the free height above it.
+inline void CheckCentredOnDesktop(HWND window) {
+    RECT desktop, box;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(window, &box);
+    const LONG width = box.right - box.left;
+    const LONG height = box.bottom - box.top;
+    WIN_CHECK_EQ(box.left, (desktop.left + desktop.right - width) / 2);
+    WIN_CHECK_EQ(box.top, (desktop.top + desktop.bottom - height) / 3);
+}
+
 }  // namespace driver

@@ -3,6 +3,8 @@
 // close it, and the click that does.
 //
 //   win_about_box PLUGIN.8bf [SHOT_FOLDER]
+#include "resources/DialogIds.h"
+#include "tests/HostImages.h"
 #include "tests/win32/DialogDriver.h"
 #include "testhost/PluginLoader.h"
 
@@ -36,18 +38,12 @@ DWORD WINAPI WatchAbout(LPVOID parameter) {
     const LONG style = GetWindowLongA(box, GWL_STYLE);
     WIN_CHECK((style & WS_CAPTION) == 0);
     WIN_CHECK((style & WS_SYSMENU) == 0);
-    HWND text = GetDlgItem(box, 1001);
+    HWND text = GetDlgItem(box, CONTROL_ABOUT_TEXT);
     WIN_CHECK(text != nullptr);
     WIN_CHECK_TEXT(text, L"Vorn\n\n1.0.5\n\nCopyright (C) 2026 Bramix\n\nDraw Vorn");
     WIN_CHECK((GetWindowLongA(text, GWL_STYLE) & SS_NOTIFY) == 0);
 
-    RECT desktop, rect;
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    GetWindowRect(box, &rect);
-    const LONG width = rect.right - rect.left;
-    const LONG height = rect.bottom - rect.top;
-    WIN_CHECK_EQ(rect.left, (desktop.left + desktop.right - width) / 2);
-    WIN_CHECK_EQ(rect.top, (desktop.top + desktop.bottom - height) / 3);
+    driver::CheckCentredOnDesktop(box);
     if (!watch->shots.empty()) {
         WIN_CHECK(WriteWindowShot(box, watch->shots + "\\about-box.bmp"));
     }
@@ -84,9 +80,7 @@ DWORD WINAPI WatchAbout(LPVOID parameter) {
 }
 
 void CheckAboutBox(PluginEntryProc entry, const std::string& shots) {
-    HostImage image;
-    image.width = image.height = image.channels = 1;
-    image.samples.assign(1, 0);
+    const HostImage image = UniformImage(1, 1, 1, 0);
     HostSettings settings;
     settings.imageMode = plugInModeGrayScale;
     settings.planes = 1;
@@ -97,14 +91,7 @@ void CheckAboutBox(PluginEntryProc entry, const std::string& shots) {
     watch.shots = shots;
     HANDLE watcher = CreateThread(nullptr, 0, WatchAbout, &watch, 0, nullptr);
     const int16 result = CallSelector(&session, entry, filterSelectorAbout);
-    if (watcher != nullptr) {
-        while (MsgWaitForMultipleObjects(1, &watcher, FALSE, 60000, QS_ALLINPUT) ==
-               WAIT_OBJECT_0 + 1) {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-        }
-        CloseHandle(watcher);
-    }
+    driver::JoinWatcher(watcher, 60000);
     printf("About: box %s, open after Enter and Escape %d, closed by the click %d, result %d\n",
            watch.found ? "shown" : "missing", watch.stillOpenAfterKeys ? 1 : 0,
            watch.closedByClick ? 1 : 0, result);

@@ -5,6 +5,7 @@
 // it to a BMP file and presses OK.
 //
 //   win_alert [plugin.8bf] [screenshot.bmp]
+#include "tests/HostImages.h"
 #include "tests/win32/WinCheck.h"
 #include "tests/win32/WindowShot.h"
 #include "testhost/PluginLoader.h"
@@ -93,15 +94,7 @@ int16 StartWatched(HostSession* session, PluginEntryProc entry, BoxWatch* watch)
     return result;
 }
 
-HostImage RgbImage(int32 width, int32 height) {
-    HostImage image;
-    image.width = width;
-    image.height = height;
-    image.channels = 3;
-    image.bytesPerSample = 1;
-    image.samples.assign(static_cast<size_t>(width) * height * 3, 120);
-    return image;
-}
+HostImage RgbImage(int32 width, int32 height) { return UniformImage(width, height, 3, 120); }
 
 void CheckHostWithoutAdvanceState(PluginEntryProc entry, const char* screenshotPath) {
     HostSettings settings;

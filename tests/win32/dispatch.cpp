@@ -1,6 +1,7 @@
 // Drives the real plug-in through all selectors from a Win32 host process.
 // The host kind follows this program's own file name, so the test script
 // runs copies of it named after the hosts the plug-in tells apart.
+#include "tests/HostImages.h"
 #include "tests/win32/WinCheck.h"
 #include "testhost/PluginLoader.h"
 
@@ -17,15 +18,7 @@ std::string ExecutableName() {
     return slash != nullptr ? slash + 1 : path;
 }
 
-HostImage GrayImage(int32 width, int32 height) {
-    HostImage image;
-    image.width = width;
-    image.height = height;
-    image.channels = 1;
-    image.bytesPerSample = 1;
-    image.samples.assign(static_cast<size_t>(width) * height, 90);
-    return image;
-}
+HostImage GrayImage(int32 width, int32 height) { return UniformImage(width, height, 1, 90); }
 
 int16 AmountOf(const HostSession& session) {
     Handle parameters = session.record.parameters;

@@ -8,6 +8,7 @@
 // the whole frame polls a fixed number of times, an unfiltered one never.
 //
 //   win_filter_dialog PLUGIN.8bf [SHOT_FOLDER]
+#include "resources/DialogIds.h"
 #include "tests/win32/DialogDriver.h"
 #include "testhost/HostCallbacks.h"
 #include "testhost/PluginLoader.h"
@@ -25,14 +26,6 @@ namespace {
 
 const int idOk = 1;
 const int idCancel = 2;
-const int idZoomIn = 1002;
-const int idZoomOut = 1003;
-const int idPreview = 1007;
-const int idZoomLabel = 1008;
-const int idGroup = 1009;
-const int idAmountLabel = 1010;
-const int idAmountEdit = 1011;
-const int idSlider = 1012;
 
 const int32 imageWidth = 250;  // columns fit in a byte: the red sample is the column
 const int32 imageHeight = 200;
@@ -61,11 +54,11 @@ void PumpDuringRender(HostSession* session) {
         side->actionAtPoll = 0;
         side->actionPoll = session->abortPolls;
         if (side->action == actionType60) {
-            SetDlgItemTextA(side->dialog, idAmountEdit, "60");
+            SetDlgItemTextA(side->dialog, CONTROL_AMOUNT_EDIT, "60");
         } else {
             const int button = side->action == actionClickOk       ? idOk
                                : side->action == actionClickCancel ? idCancel
-                                                                   : idZoomOut;
+                                                                   : CONTROL_ZOOM_OUT;
             SendMessageA(GetDlgItem(side->dialog, button), BM_CLICK, 0, 0);
         }
     }
@@ -231,15 +224,7 @@ int16 RunWithDialog(HostSession* session, PluginEntryProc entry, Watch* watch) {
     session->record.advanceState = WatchedAdvanceState;
     HANDLE watcher = CreateThread(nullptr, 0, RunWatch, watch, 0, nullptr);
     const int16 result = RunFilterSession(session, entry, true);
-    if (watcher != nullptr) {
-        // The watcher may still wait on the host thread: keep dispatching.
-        while (MsgWaitForMultipleObjects(1, &watcher, FALSE, 90000, QS_ALLINPUT) ==
-               WAIT_OBJECT_0 + 1) {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-        }
-        CloseHandle(watcher);
-    }
+    driver::JoinWatcher(watcher, 90000);
     return result;
 }
 
@@ -249,13 +234,14 @@ void Shot(Watch* watch, HWND dialog, const char* name) {
 }
 
 void TypeAmount(HWND dialog, const wchar_t* text) {
-    SendMessageW(GetDlgItem(dialog, idAmountEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageW(GetDlgItem(dialog, CONTROL_AMOUNT_EDIT), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(text));
 }
 
 void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 int32 SliderPosition(HWND dialog) {
-    return static_cast<int32>(SendDlgItemMessageA(dialog, idSlider, TBM_GETPOS, 0, 0));
+    return static_cast<int32>(SendDlgItemMessageA(dialog, CONTROL_AMOUNT_SLIDER, TBM_GETPOS, 0, 0));
 }
 
 // ---------------------------------------------------------------------------
@@ -269,13 +255,13 @@ void CheckControls(HWND dialog) {
     } controls[] = {
         {idOk, "Button", L"OK"},
         {idCancel, "Button", L"\xFF77\xFF6C\xFF9D\xFF7E\xFF99"},  // "ｷｬﾝｾﾙ"
-        {idPreview, "Static", L""},
-        {idGroup, "Button", L"\x30AA\x30D7\x30B7\x30E7\x30F3"},  // "オプション"
-        {idZoomIn, "Button", L"+"},
-        {idZoomOut, "Button", L"-"},
-        {idZoomLabel, "Static", L"100%"},
-        {idAmountLabel, "Static", L"Amount"},
-        {idAmountEdit, "Edit", L"10"},
+        {CONTROL_PREVIEW, "Static", L""},
+        {CONTROL_OPTIONS_GROUP, "Button", L"\x30AA\x30D7\x30B7\x30E7\x30F3"},  // "オプション"
+        {CONTROL_ZOOM_IN, "Button", L"+"},
+        {CONTROL_ZOOM_OUT, "Button", L"-"},
+        {CONTROL_ZOOM_LABEL, "Static", L"100%"},
+        {CONTROL_AMOUNT_LABEL, "Static", L"Amount"},
+        {CONTROL_AMOUNT_EDIT, "Edit", L"10"},
     };
     for (const auto& control : controls) {
         HWND window = GetDlgItem(dialog, control.id);
@@ -288,7 +274,7 @@ void CheckControls(HWND dialog) {
         }
         WIN_CHECK_TEXT(window, control.text);
     }
-    HWND slider = GetDlgItem(dialog, idSlider);
+    HWND slider = GetDlgItem(dialog, CONTROL_AMOUNT_SLIDER);
     WIN_CHECK(slider != nullptr);
     WIN_CHECK(lstrcmpiA(driver::ClassOf(slider).c_str(), "msctls_trackbar32") == 0);
     WIN_CHECK_EQ(SendMessageA(slider, TBM_GETRANGEMIN, 0, 0), 1);
@@ -296,19 +282,12 @@ void CheckControls(HWND dialog) {
     WIN_CHECK_EQ(SliderPosition(dialog), 10);
     // The whole Amount text is selected for typing over.
     DWORD start = 0, end = 0;
-    SendDlgItemMessageA(dialog, idAmountEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+    SendDlgItemMessageA(dialog, CONTROL_AMOUNT_EDIT, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                         reinterpret_cast<LPARAM>(&end));
     WIN_CHECK_EQ(start, 0);
     WIN_CHECK_EQ(end, 2);
 
-    // Centred across the desktop, a third of the free height above.
-    RECT desktop, box;
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    GetWindowRect(dialog, &box);
-    const int32 width = box.right - box.left;
-    const int32 height = box.bottom - box.top;
-    WIN_CHECK_EQ(box.left, (desktop.left + desktop.right - width) / 2);
-    WIN_CHECK_EQ(box.top, (desktop.top + desktop.bottom - height) / 3);
+    driver::CheckCentredOnDesktop(dialog);
 }
 
 // The dialog in use, from opening to OK pressed in the middle of a render.
@@ -319,7 +298,7 @@ struct UseResult {
 
 void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
     HostSession* session = watch->side->session;
-    HWND preview = GetDlgItem(dialog, idPreview);
+    HWND preview = GetDlgItem(dialog, CONTROL_PREVIEW);
     RECT client = {0, 0, 0, 0};
     GetClientRect(preview, &client);
     const int32 frameWidth = client.right;
@@ -380,7 +359,7 @@ void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
         WIN_CHECK_EQ(driver::HostAmount(session), 25);
         WIN_CHECK_EQ(SliderPosition(dialog), 25);
         WIN_CHECK_EQ(after.polls, before.polls);
-        WIN_CHECK_TEXT(GetDlgItem(dialog, idAmountEdit), text);  // left as typed
+        WIN_CHECK_TEXT(GetDlgItem(dialog, CONTROL_AMOUNT_EDIT), text);  // left as typed
     }
     // Digits followed by letters count up to the letters.
     before = Settle(session, dialog);
@@ -392,7 +371,7 @@ void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
 
     // The slider, moved with the keyboard from 56 to 57: 57 in the edit box
     // with the caret after it, Amount 57, one filtered render.
-    HWND slider = GetDlgItem(dialog, idSlider);
+    HWND slider = GetDlgItem(dialog, CONTROL_AMOUNT_SLIDER);
     SendMessageA(slider, TBM_SETPOS, TRUE, 56);
     before = Settle(session, dialog);
     WIN_CHECK_EQ(driver::HostAmount(session), 12);  // setting the position tells nobody
@@ -400,9 +379,9 @@ void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
     SendMessageA(slider, WM_KEYUP, VK_RIGHT, 0xC0000001);
     after = Settle(session, dialog);
     WIN_CHECK_EQ(SliderPosition(dialog), 57);
-    WIN_CHECK_TEXT(GetDlgItem(dialog, idAmountEdit), L"57");
+    WIN_CHECK_TEXT(GetDlgItem(dialog, CONTROL_AMOUNT_EDIT), L"57");
     DWORD start = 0, end = 0;
-    SendDlgItemMessageA(dialog, idAmountEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+    SendDlgItemMessageA(dialog, CONTROL_AMOUNT_EDIT, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                         reinterpret_cast<LPARAM>(&end));
     WIN_CHECK_EQ(start, 2);
     WIN_CHECK_EQ(end, 2);
@@ -417,34 +396,34 @@ void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
 
     // Zoom: "-" shows 50% and 33%, "+" goes back and on to 1200% and no
     // further.
-    HWND label = GetDlgItem(dialog, idZoomLabel);
+    HWND label = GetDlgItem(dialog, CONTROL_ZOOM_LABEL);
     before = Settle(session, dialog);
-    Click(dialog, idZoomOut);
+    Click(dialog, CONTROL_ZOOM_OUT);
     after = Settle(session, dialog);
     WIN_CHECK_TEXT(label, L"50%");
     WIN_CHECK(after.polls > before.polls);
-    Click(dialog, idZoomOut);
+    Click(dialog, CONTROL_ZOOM_OUT);
     Settle(session, dialog);
     WIN_CHECK_TEXT(label, L"33%");
     Shot(watch, dialog, "dialog-zoom33");
-    Click(dialog, idZoomIn);
-    Click(dialog, idZoomIn);
+    Click(dialog, CONTROL_ZOOM_IN);
+    Click(dialog, CONTROL_ZOOM_IN);
     Settle(session, dialog);
     WIN_CHECK_TEXT(label, L"100%");
     const wchar_t* zoomIn[] = {L"200%", L"300%", L"400%", L"500%", L"600%", L"700%",
                                L"800%", L"900%", L"1000%", L"1100%", L"1200%"};
     for (const wchar_t* expected : zoomIn) {
-        Click(dialog, idZoomIn);
+        Click(dialog, CONTROL_ZOOM_IN);
         Settle(session, dialog);
         WIN_CHECK_TEXT(label, expected);
     }
     Shot(watch, dialog, "dialog-zoom1200");
     before = Settle(session, dialog);
-    Click(dialog, idZoomIn);
+    Click(dialog, CONTROL_ZOOM_IN);
     after = Settle(session, dialog);
     WIN_CHECK_TEXT(label, L"1200%");
     WIN_CHECK(after == before);  // neither a render nor a paint
-    for (int step = 0; step < 11; ++step) Click(dialog, idZoomOut);
+    for (int step = 0; step < 11; ++step) Click(dialog, CONTROL_ZOOM_OUT);
     Settle(session, dialog);
     WIN_CHECK_TEXT(label, L"100%");
 
@@ -472,7 +451,7 @@ void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
     WIN_CHECK_EQ(watch->side->actionPoll, before.polls + 2);
     WIN_CHECK_TEXT(label, L"50%");
     WIN_CHECK_EQ(after.polls - before.polls, framePolls + halfPolls);
-    Click(dialog, idZoomIn);
+    Click(dialog, CONTROL_ZOOM_IN);
     Settle(session, dialog);
     WIN_CHECK_TEXT(label, L"100%");
 
@@ -618,14 +597,14 @@ void CheckCancelDuringRender(PluginEntryProc entry) {
         // The dialog before this one ended with OK in the middle of a
         // render; this one opens as usual, with one filtered render.
         RECT client = {0, 0, 0, 0};
-        GetClientRect(GetDlgItem(dialog, idPreview), &client);
+        GetClientRect(GetDlgItem(dialog, CONTROL_PREVIEW), &client);
         const int32 framePolls = 3 * ((client.right * client.bottom + 999) / 1000);
         WIN_CHECK_EQ(Settle(&session, dialog).polls, framePolls);
         TypeAmount(dialog, L"44");
-        Click(dialog, idZoomOut);
+        Click(dialog, CONTROL_ZOOM_OUT);
         Settle(&session, dialog);
-        Click(dialog, idZoomIn);
-        SendMessageA(GetDlgItem(dialog, idSlider), WM_KEYDOWN, VK_RIGHT, 0);
+        Click(dialog, CONTROL_ZOOM_IN);
+        SendMessageA(GetDlgItem(dialog, CONTROL_AMOUNT_SLIDER), WM_KEYDOWN, VK_RIGHT, 0);
         HostCounters settled = Settle(&session, dialog);
         WIN_CHECK_EQ(driver::HostAmount(&session), 45);
         pollsBefore = settled.polls;
@@ -662,11 +641,11 @@ void CheckStoredAmountOutOfRange(PluginEntryProc entry, int16 stored, int32 show
     watch.scenario = [&](Watch*, HWND dialog) {
         Settle(&session, dialog);
         WIN_CHECK_EQ(SliderPosition(dialog), shown);
-        WIN_CHECK_TEXT(GetDlgItem(dialog, idAmountEdit), std::to_wstring(shown));
+        WIN_CHECK_TEXT(GetDlgItem(dialog, CONTROL_AMOUNT_EDIT), std::to_wstring(shown));
         WIN_CHECK_EQ(driver::HostAmount(&session), shown);
         if (withEscape) {
             // As typed on the keyboard, in the edit box.
-            HWND edit = GetDlgItem(dialog, idAmountEdit);
+            HWND edit = GetDlgItem(dialog, CONTROL_AMOUNT_EDIT);
             PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
             PostMessageA(edit, WM_KEYUP, VK_ESCAPE, 0xC0010001);
         } else {
@@ -699,7 +678,7 @@ void CheckFailedImageRequest(PluginEntryProc entry, const std::string& shots) {
         HostCounters settled = Settle(&session, dialog);
         WIN_CHECK_EQ(settled.polls, 0);
         TypeAmount(dialog, L"20");
-        Click(dialog, idZoomIn);
+        Click(dialog, CONTROL_ZOOM_IN);
         settled = Settle(&session, dialog);
         WIN_CHECK_EQ(settled.polls, 0);
         WIN_CHECK_EQ(driver::HostAmount(&session), 20);
@@ -742,9 +721,9 @@ void CheckSelectionPreview(PluginEntryProc entry, const std::string& shots) {
     watch.scenario = [&](Watch* w, HWND dialog) {
         Settle(&session, dialog);
         Shot(w, dialog, "dialog-selection");
-        Click(dialog, idZoomOut);
+        Click(dialog, CONTROL_ZOOM_OUT);
         Settle(&session, dialog);
-        WIN_CHECK_TEXT(GetDlgItem(dialog, idZoomLabel), L"50%");
+        WIN_CHECK_TEXT(GetDlgItem(dialog, CONTROL_ZOOM_LABEL), L"50%");
         const Shown shown = LastShown(&session);
         int32 labyrinth = 0, picture = 0, pictureInside = 0;
         for (int32 r = 0; r < shown.rows; ++r) {

@@ -70,6 +70,18 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     timeout 120 wineserver -w || true
 fi
 
+# make_work_folder [FILE...]: $work, a new folder removed when the script
+# ends, holding the plug-in under test and FILEs from the cross build.
+make_work_folder() {
+    work=$(mktemp -d)
+    at_exit "rm -rf '$work'"
+    cp "$VORN_CROSS_DIR/$VORN_PLUGIN" "$work/"
+    local file
+    for file in "$@"; do
+        cp "$VORN_CROSS_DIR/$file" "$work/"
+    done
+}
+
 # run_wine SECONDS PROGRAM [ARGS...]: a Win32 program, never left hanging.
 run_wine() {
     local seconds=$1

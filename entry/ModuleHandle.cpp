@@ -1,0 +1,3 @@
+#include "entry/ModuleHandle.h"
+
+void* moduleHandle = nullptr;

@@ -1,0 +1,4 @@
+// The library's own module handle, for loading its resources.
+#pragma once
+
+extern void* moduleHandle;  // HMODULE, set by DLLMain; null until then
