@@ -28,14 +28,9 @@ FrontierList* CreateFrontierList(int32_t capacity, int32_t width) {
     return list;
 }
 
-// Doubles the array. Nothing changes when the new capacity would not fit in
-// int32 or in memory; the old array then stays valid and in place.
-static bool GrowFrontierList(FrontierList* list) {
-    int32_t newCapacity = 1;
-    if (list->capacity > 0) {
-        if (list->capacity > INT32_MAX / 2) return false;
-        newCapacity = list->capacity * 2;
-    }
+// Gives the array room for newCapacity points. Nothing changes when that
+// does not fit in memory; the old array then stays valid and in place.
+static bool ResizeFrontierList(FrontierList* list, int32_t newCapacity) {
     size_t bytes = 0;
     if (!BufferBytes(static_cast<size_t>(newCapacity), sizeof(uint32_t), &bytes)) return false;
     void* items = ResizeBuffer(list->items, bytes);
@@ -43,6 +38,21 @@ static bool GrowFrontierList(FrontierList* list) {
     list->items = static_cast<uint32_t*>(items);
     list->capacity = newCapacity;
     return true;
+}
+
+// Doubles the array; nothing changes when the new capacity would not fit in
+// int32.
+static bool GrowFrontierList(FrontierList* list) {
+    if (list->capacity > INT32_MAX / 2) return false;
+    return ResizeFrontierList(list, list->capacity > 0 ? list->capacity * 2 : 1);
+}
+
+bool ReserveFrontierList(FrontierList* list, int64_t more) {
+    const int64_t wanted = int64_t(list->lastIndex) + 1 + (more > 0 ? more : 0);
+    if (wanted <= list->capacity) return true;
+    // Beyond int32 the list cannot count; it holds what it can, and a push
+    // past that fails as a push onto a full list of that size does.
+    return ResizeFrontierList(list, wanted > INT32_MAX ? INT32_MAX : int32_t(wanted));
 }
 
 bool PushPoint(FrontierList* list, int32_t column, int32_t row) {

@@ -16,7 +16,7 @@ bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
         return false;
     FrontierList* list = CreateFrontierList(32, width);
     if (list == nullptr) return false;
-    const bool built = SeedGrid(grid, width, height, mask, maskRowBytes, list) &&
+    const bool built = SeedGrid(grid, width, height, mask, maskRowBytes, pitch, list) &&
                        GrowWalls(grid, pitch, width, height, list);
     DestroyFrontierList(list);
     return built;

@@ -59,6 +59,11 @@ FrontierList* CreateFrontierList(int32_t capacity, int32_t width);
 // int32).
 bool PushPoint(FrontierList* list, int32_t column, int32_t row);
 
+// Makes room, in one resize of the array, for `more` points beyond those
+// the list holds (capped at the int32 count), so that as many pushes need
+// no growth. Answers false, leaving the list as it was, when out of memory.
+bool ReserveFrontierList(FrontierList* list, int64_t more);
+
 // Removes the last entry; the list must not be empty.
 void DropLast(FrontierList* list);
 
@@ -77,12 +82,15 @@ void DestroyFrontierList(FrontierList* list);
 // (0 = unselected; rows maskRowBytes apart, the first form taking them
 // width apart): the unselected cells, the selection's outline and the
 // cells that close its diagonal steps. Afterwards every cell is Open or
-// Wall. Answers false when the list could not grow; the grid is then
-// incomplete.
+// Wall. Before the first push the list is given room, once, for the seeds
+// and for every entry that growth on the lattice of this pitch can push
+// (pitch below 1: the seeds alone), so that GrowWalls never grows it.
+// Answers false when the list could not be sized; nothing is pushed then,
+// and the grid is incomplete.
 bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
               FrontierList* list);
 bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
-              ptrdiff_t maskRowBytes, FrontierList* list);
+              ptrdiff_t maskRowBytes, int32_t pitch, FrontierList* list);
 
 // Direction letters. "U" steps to row + 1 (down the image), "D" to row - 1,
 // "L" to column - 1, "R" to column + 1; "E" means no direction is possible.
