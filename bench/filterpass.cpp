@@ -23,9 +23,10 @@
 #include "filter/FilterPass.h"
 #include "filter/PaintLabyrinth.h"
 #include "filter/PixelPlanes.h"
-#include "host/HeapMemory.h"
 #include "labyrinth/Labyrinth.h"
 #include "tests/FilterReference.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <chrono>
 #include <cmath>

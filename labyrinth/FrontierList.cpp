@@ -12,7 +12,6 @@ FrontierList* CreateFrontierList(int32_t capacity, int32_t width) {
     list->lastIndex = -1;
     list->items = nullptr;
     list->width = width > 0 ? width : 1;
-    list->peakCount = 0;
     if (capacity > 0) {
         size_t bytes = 0;
         void* items = nullptr;
@@ -59,7 +58,6 @@ bool PushPoint(FrontierList* list, int32_t column, int32_t row) {
     if (list->lastIndex >= list->capacity - 1 && !GrowFrontierList(list)) return false;
     ++list->lastIndex;
     list->items[list->lastIndex] = CellOf(list->width, column, row);
-    if (list->lastIndex >= list->peakCount) list->peakCount = list->lastIndex + 1;
     return true;
 }
 

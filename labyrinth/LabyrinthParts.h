@@ -31,15 +31,12 @@ struct GridPoint {
 // Points from which wall growth resumes, each kept as its cell index
 // row x width + column in 32 bits (half the room of a column-row pair; the
 // labyrinth refuses grids of more than 2^32 cells). The entry count is
-// lastIndex + 1; lastIndex is -1 when the list is empty. peakCount is the
-// largest entry count the list has held (for measurements only; nothing
-// depends on it).
+// lastIndex + 1; lastIndex is -1 when the list is empty.
 struct FrontierList {
     int32_t capacity;
     int32_t lastIndex;
     uint32_t* items;
     int32_t width;
-    int32_t peakCount;
 };
 
 // Cell index of a point of a grid `width` cells wide.
@@ -88,8 +85,6 @@ void DestroyFrontierList(FrontierList* list);
 // Answers false when the list could not be sized; nothing is pushed then,
 // and the grid is incomplete.
 bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
-              FrontierList* list);
-bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
               ptrdiff_t maskRowBytes, int32_t pitch, FrontierList* list);
 
 // Direction letters. "U" steps to row + 1 (down the image), "D" to row - 1,
@@ -117,20 +112,12 @@ bool IsClearTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t c
 bool IsReachableTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
                        int32_t row);
 
-// Reshuffles directionOrder (exactly four rand() calls) and answers the first
-// direction in that order whose next lattice point passes its test, or "E".
-// A position outside the grid answers "E" after the shuffle.
-char ChooseDirection(const uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
-                     int32_t column, int32_t row);
-
-// The same with the shuffle's four numbers drawn by the caller (in rand()'s
-// order): ChooseDirection is this with four fresh rand() calls.
+// Reshuffles directionOrder with the four numbers the caller drew from
+// rand(), in the order drawn, and answers the first direction in that order
+// whose next lattice point passes its test, or "E". A position outside the
+// grid answers "E" after the shuffle.
 char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pitch,
                          int32_t width, int32_t height, int32_t column, int32_t row);
-
-// Index of the next frontier entry to resume from: rand() mod lastIndex when
-// lastIndex > 0 (one rand() call), else 0 (no call).
-int32_t PickIndex(int32_t lastIndex);
 
 // Grows walls from the seeded grid and its frontier list until the list is
 // empty, starting at cell (0, 0) (on an empty grid that is one fruitless

@@ -135,11 +135,6 @@ static bool SizeForEveryEntry(const uint8_t* grid, int32_t width, int32_t height
 }
 
 bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
-              FrontierList* list) {
-    return SeedGrid(grid, width, height, mask, width, 0, list);
-}
-
-bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
               ptrdiff_t maskRowBytes, int32_t pitch, FrontierList* list) {
     if (width <= 0 || height <= 0) return true;
     if (mask == nullptr) {

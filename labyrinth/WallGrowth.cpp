@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-int32_t PickIndex(int32_t lastIndex) { return lastIndex > 0 ? rand() % lastIndex : 0; }
-
 // Cells between the position and the next lattice point in the direction
 // (the position lies on the direction's lattice line).
 static int32_t DistanceToLatticePoint(char direction, int32_t pitch, int32_t column,

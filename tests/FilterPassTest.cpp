@@ -1,13 +1,14 @@
 // The filter pass over hand-made host records.
+#include "entry/Selectors.h"
 #include "filter/FilterPass.h"
 #include "filter/PaintLabyrinth.h"
 #include "filter/PixelPlanes.h"
 #include "filter/ResolutionFactor.h"
-#include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
-#include "entry/Selectors.h"
 #include "testhost/HostSession.h"
 #include "tests/FilterTestHost.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <gtest/gtest.h>
 

@@ -14,6 +14,7 @@
 #include "filter/ResolutionFactor.h"
 #include "host/HeapMemory.h"
 #include "labyrinth/Labyrinth.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <cstring>
 

@@ -8,9 +8,10 @@
 #include "filter/FilterPass.h"
 #include "filter/PaintLabyrinth.h"
 #include "filter/PixelPlanes.h"
-#include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
 #include "tests/FilterReference.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 // Whole labyrinths: special pitches and sizes, the use of rand(), repeatable
 // output, out-of-memory handling, and properties every labyrinth keeps.
-#include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <gtest/gtest.h>
 

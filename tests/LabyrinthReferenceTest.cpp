@@ -2,8 +2,9 @@
 // transcription of seeding and wall growth (vectors, 64-bit coordinates, one
 // cell at a time) must produce the same grid, leave the same direction order
 // and consume the same random numbers as BuildLabyrinth.
-#include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
 // Seeding: the border without a selection; with one, the unselected area,
 // the outline and the cells that close its diagonal steps; and the order in
 // which the seeds enter the frontier list.
-#include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // reference pass (tests/FilterReference.h) converts them: the yardstick the
 // plug-in's pass is compared with must itself convert as the host expects.
 #include "filter/PixelPlanes.h"
-#include "host/HeapMemory.h"
 #include "tests/FilterReference.h"
 #include "tests/FilterTestHost.h"
+#include "tests/support/CountingHeap.h"
 
 #include <gtest/gtest.h>
 
