@@ -121,8 +121,8 @@ char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pi
 
 // Grows walls from the seeded grid and its frontier list until the list is
 // empty, starting at cell (0, 0) (on an empty grid that is one fruitless
-// ChooseDirection). A pitch below 1 grows nothing and draws no numbers.
-// Answers false when the list could not grow; the caller destroys the list
-// either way.
+// choice). A pitch below 1 grows nothing and draws no numbers. A list that
+// SeedGrid sized for the same pitch never grows; another may, and when it
+// cannot, the answer is false. The caller destroys the list either way.
 bool GrowWalls(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
                FrontierList* list);
