@@ -131,8 +131,8 @@ static int64_t OpenLatticePoints(const uint8_t* grid, int32_t width, int32_t hei
 // open lattice point; ordinary runs stay below it (about a third of it at
 // pitch 2 without a selection), and the pages they never reach are never
 // touched. The list of one labyrinth thus never grows again: no array is
-// copied, and a big selection needs its entries' room once instead of
-// one and a half times while a doubling copies it.
+// copied, and a big selection needs its entries' room once, where a
+// doubling held the old array and one of twice its size at the same time.
 static bool SizeForEveryEntry(const uint8_t* grid, int32_t width, int32_t height,
                               int32_t pitch, int64_t seeds, FrontierList* list) {
     return ReserveFrontierList(list, seeds + OpenLatticePoints(grid, width, height, pitch));

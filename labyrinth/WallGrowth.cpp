@@ -65,8 +65,9 @@ void DrawSegment(const LabyrinthGrid& grid, char direction, int32_t length,
 
 // Numbers one ChooseDirection uses (its shuffle of the four directions).
 const uint32_t numbersPerChoice = 4;
-// Numbers one pick and the choice made at the picked entry use.
-const uint32_t numbersPerPick = 1 + numbersPerChoice;
+// Numbers from one pick to the next when the picked entry grows nothing:
+// the choice made there, then the next pick's own number.
+const uint32_t numbersPerPick = numbersPerChoice + 1;
 // Entries one choice can push: the segment's end, and a second segment's.
 const int32_t pushesPerChoice = 2;
 // How many picks ahead the list and the grid are fetched.
@@ -130,7 +131,7 @@ inline void PrefetchAround(const uint8_t* grid, int64_t cells, int64_t width, in
     }
 }
 
-// Right after a pick, with lastIndex entries left: draws the numbers of the
+// Right after a pick, with lastIndex + 1 entries left: draws the numbers of the
 // coming picksAhead picks and fetches their entries (supposing each coming
 // position grows nothing, the common case; when one does grow, the numbers
 // are still used in order, only the fetches were wasted).
