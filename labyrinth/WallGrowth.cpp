@@ -131,10 +131,10 @@ inline void PrefetchAround(const uint8_t* grid, int64_t cells, int64_t width, in
     }
 }
 
-// Right after a pick, with lastIndex + 1 entries left: draws the numbers of the
-// coming picksAhead picks and fetches their entries (supposing each coming
-// position grows nothing, the common case; when one does grow, the numbers
-// are still used in order, only the fetches were wasted).
+// Right after a pick, with lastIndex + 1 entries left: draws the numbers of
+// the coming picksAhead picks and fetches their entries (supposing each
+// coming position grows nothing, the common case; when one does grow, the
+// numbers are still used in order, only the fetches were wasted).
 //
 // Every number waiting is one the generation is certain to use, in order:
 // - the coming picksAhead picks all happen, each after at least one choice,

@@ -48,14 +48,16 @@ check_plugin() {
     # The plug-in's own objects (CMake's objects.a members): each must be
     # compiled from a source of the plug-in's folders, none from tests/.
     local objects source stray="" count=0
-    objects=$(grep -oE 'objects\.a\([^)]+\.cpp\.obj\)' "$map" | sed 's/^objects\.a(//; s/\.obj)$//' | sort -u)
+    objects=$(grep -oE 'objects\.a\([^)]+\.cpp\.obj\)' "$map" |
+              sed 's/^objects\.a(//; s/\.obj)$//' | sort -u)
     for source in $objects; do
         count=$((count + 1))
         local folder ours=0
         for folder in entry labyrinth filter preview dialogs host; do
             [ -f "$VORN_SOURCE_DIR/$folder/$source" ] && ours=1
         done
-        if [ $ours -eq 0 ] || [ -n "$(find "$VORN_SOURCE_DIR/tests" -name "$source" -print -quit)" ]; then
+        if [ $ours -eq 0 ] ||
+           [ -n "$(find "$VORN_SOURCE_DIR/tests" -name "$source" -print -quit)" ]; then
             stray="$stray $source"
         fi
     done
@@ -69,8 +71,10 @@ check_plugin() {
 
     local pattern
     for pattern in "${forbidden[@]}"; do
-        if grep -qE "^\s+0x[0-9a-f]+\s+$pattern" "$map"; then
-            fail "$name: test-only or internal symbol $pattern: $(grep -E "^\s+0x[0-9a-f]+\s+$pattern" "$map" | head -1 | sed 's/^\s*//')"
+        local line
+        line=$(grep -E "^\s+0x[0-9a-f]+\s+$pattern" "$map" | head -1 | sed 's/^\s*//')
+        if [ -n "$line" ]; then
+            fail "$name: test-only or internal symbol $pattern: $line"
         else
             pass "$name: no $pattern"
         fi
