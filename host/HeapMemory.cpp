@@ -1,3 +1,4 @@
+// The plug-in's working buffers straight from the C runtime's heap.
 #include "host/HeapMemory.h"
 
 #include <cstdlib>
