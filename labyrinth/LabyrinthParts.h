@@ -81,7 +81,7 @@ void DestroyFrontierList(FrontierList* list);
 // cells that close its diagonal steps. Afterwards every cell is Open or
 // Wall. Before the first push the list is given room, once, for the seeds
 // and for every entry that growth on the lattice of this pitch can push
-// (pitch below 1: the seeds alone), so that GrowWalls never grows it.
+// (pitch below 2: the seeds alone), so that GrowWalls never grows it.
 // Answers false when the list could not be sized; nothing is pushed then,
 // and the grid is incomplete.
 bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,

@@ -109,10 +109,12 @@ static bool PromoteAndPush(uint8_t* grid, int32_t width, int32_t height, Frontie
 }
 
 // Lattice points of the pitch (every pitch-th column of every pitch-th
-// row, from cell (0, 0)) whose cell is Open; none without a lattice.
+// row, from cell (0, 0)) whose cell is Open, that is the points growth can
+// still reach. None without a lattice, and none at pitch 1: there every
+// target lies next to the wall it would grow from, so none passes its test.
 static int64_t OpenLatticePoints(const uint8_t* grid, int32_t width, int32_t height,
                                  int32_t pitch) {
-    if (pitch < 1) return 0;
+    if (pitch < 2) return 0;
     int64_t open = 0;
     for (int64_t row = 0; row < height; row += pitch) {
         const uint8_t* cells = grid + CellIndex(width, 0, int32_t(row));
@@ -123,7 +125,7 @@ static int64_t OpenLatticePoints(const uint8_t* grid, int32_t width, int32_t hei
 
 // The list is sized once, after the seeds are laid and before the first is
 // pushed, for every entry it can ever hold: the seeds, and one for each
-// lattice point still Open. Growth pushes nothing but the ends of its
+// lattice point growth can still reach. Growth pushes nothing but the ends of its
 // segments; each end is a lattice point that its test found free of wall,
 // and the segment turns it into Wall, so each Open lattice point is pushed
 // at most once and no other cell ever is. The bound is reached, but for the
