@@ -23,11 +23,12 @@
 #include "entry/Parameters.h"
 #include "filter/FilterPass.h"
 #include "filter/PaintLabyrinth.h"
-#include "host/HeapMemory.h"
 #include "host/HostSamples.h"
 #include "labyrinth/Labyrinth.h"
 #include "tests/FilterReference.h"
 #include "tests/PassRecord.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <chrono>
 #include <cmath>

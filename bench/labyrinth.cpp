@@ -1,8 +1,9 @@
 // Speed and working memory of labyrinth generation on large rectangles, with
 // and without a selection: milliseconds per megapixel for seeding and for
-// wall growth, and the largest size the frontier list reaches.
+// wall growth, and the room the frontier list is given after seeding.
 #include "labyrinth/Labyrinth.h"
 #include "labyrinth/LabyrinthParts.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <chrono>
 #include <cstdio>
@@ -45,7 +46,7 @@ void Measure(std::vector<uint8_t>& grid, int32_t width, int32_t height, int32_t 
         printf("out of memory creating the list\n");
         return;
     }
-    const bool seeded = SeedGrid(grid.data(), width, height, mask, list);
+    const bool seeded = SeedGrid(grid.data(), width, height, mask, width, pitch, list);
     const double seedMs = MillisecondsSince(start);
     const int32_t seeds = list->lastIndex + 1;
     const Clock::time_point growStart = Clock::now();
@@ -56,11 +57,11 @@ void Measure(std::vector<uint8_t>& grid, int32_t width, int32_t height, int32_t 
     size_t walls = 0;
     for (uint8_t cell : grid) walls += cell == Wall;
     printf("%6dx%-6d pitch %3d %-7s | seed %8.1f ms grow %9.1f ms | %7.2f ms/MP | "
-           "seeds %9d peak %9d entries, %8.1f MB allocated (capacity %d) | walls %5.1f%%%s\n",
+           "seeds %9d room %9d entries, %8.1f MB allocated | walls %5.1f%%%s\n",
            width, height, pitch, mask ? "ellipse" : "none", seedMs, growMs,
-           totalMs / megapixels, seeds, list->peakCount,
+           totalMs / megapixels, seeds, list->capacity,
            list->capacity * static_cast<double>(sizeof(uint32_t)) / (1024.0 * 1024.0),
-           list->capacity, 100.0 * walls / grid.size(), grown ? "" : "  OUT OF MEMORY");
+           100.0 * walls / grid.size(), grown ? "" : "  OUT OF MEMORY");
     fflush(stdout);
     DestroyFrontierList(list);
 }

@@ -26,11 +26,20 @@ target_link_libraries(vorn PRIVATE vorn_cli)
 add_executable(labcheck ${CMAKE_SOURCE_DIR}/tests/tools/labcheck.cpp)
 target_link_libraries(labcheck PRIVATE vorn_cli)
 
+# What only the native test programs need, kept out of the plug-in: a
+# counting heap linked in place of host/HeapMemory.cpp (its objects come
+# before the core library, so the core's plain heap is never pulled in),
+# and the labyrinth's short-form calls.
+file(GLOB TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+add_library(vorn_test_support OBJECT ${TEST_SUPPORT_SOURCES})
+target_include_directories(vorn_test_support PUBLIC ${CMAKE_SOURCE_DIR})
+
 enable_testing()
 find_package(GTest REQUIRED)
 file(GLOB TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
 add_executable(vorn_tests ${TEST_SOURCES})
-target_link_libraries(vorn_tests PRIVATE vorn_testhost vorn_cli GTest::gtest GTest::gtest_main)
+target_link_libraries(vorn_tests PRIVATE vorn_test_support vorn_testhost vorn_cli GTest::gtest
+                      GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(vorn_tests DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
@@ -64,5 +73,5 @@ file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 foreach(source ${BENCH_SOURCES})
   get_filename_component(name ${source} NAME_WE)
   add_executable(bench_${name} ${source})
-  target_link_libraries(bench_${name} PRIVATE vorn_testhost)
+  target_link_libraries(bench_${name} PRIVATE vorn_test_support vorn_testhost)
 endforeach()

@@ -17,7 +17,10 @@ add_library(vorn_plugin SHARED ${CORE_PORTABLE} ${CORE_WIN32} ${VORN_RESOURCE_OB
 target_include_directories(vorn_plugin PRIVATE ${CMAKE_SOURCE_DIR} ${VORN_GENERATED_DIR})
 set_target_properties(vorn_plugin PROPERTIES
   OUTPUT_NAME ${VORN_PLUGIN_NAME} PREFIX "" SUFFIX ".8bf")
-target_link_options(vorn_plugin PRIVATE ${VORN_STATIC_LINK})
+# The link map lists every object and symbol that went into the plug-in; a
+# system test reads it to prove that no test-only code ships.
+target_link_options(vorn_plugin PRIVATE ${VORN_STATIC_LINK}
+                    -Wl,-Map=${CMAKE_BINARY_DIR}/${VORN_PLUGIN_NAME}.map)
 target_link_libraries(vorn_plugin PRIVATE user32 kernel32 gdi32)
 
 # The Win32 host loads a .8bf at run time; it links only the host side.

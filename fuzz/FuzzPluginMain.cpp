@@ -12,10 +12,11 @@
 #include "fuzz/FuzzDialog.h"
 #include "fuzz/FuzzHost.h"
 #include "host/GlobalMemory.h"
-#include "host/HeapMemory.h"
 #include "host/HostSamples.h"
 #include "labyrinth/Labyrinth.h"
 #include "preview/PreviewImage.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <cstdio>
 #include <cstdlib>

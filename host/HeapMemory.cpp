@@ -1,61 +1,10 @@
+// The plug-in's working buffers straight from the C runtime's heap.
 #include "host/HeapMemory.h"
 
-#include <cstddef>
 #include <cstdlib>
 
-int32_t heapAllocFailAt = 0;
-int32_t heapAllocCount = 0;
-size_t heapBytesInUse = 0;
-size_t heapPeakBytes = 0;
+void* AllocBuffer(size_t bytes) { return malloc(bytes == 0 ? 1 : bytes); }
 
-namespace {
+void* ResizeBuffer(void* block, size_t bytes) { return realloc(block, bytes == 0 ? 1 : bytes); }
 
-// Each block carries its requested size in front of it, so that the byte
-// counters can follow resizes and releases. The header keeps the block's
-// alignment what malloc gives.
-union BlockHeader {
-    size_t bytes;
-    max_align_t alignment;
-};
-
-bool HookSaysFail() {
-    ++heapAllocCount;
-    return heapAllocFailAt > 0 && --heapAllocFailAt == 0;
-}
-
-void CountBytes(size_t released, size_t added) {
-    heapBytesInUse = heapBytesInUse - released + added;
-    if (heapBytesInUse > heapPeakBytes) heapPeakBytes = heapBytesInUse;
-}
-
-BlockHeader* HeaderOf(void* block) { return static_cast<BlockHeader*>(block) - 1; }
-
-}  // namespace
-
-void* AllocBuffer(size_t bytes) { return ResizeBuffer(nullptr, bytes); }
-
-void* ResizeBuffer(void* block, size_t bytes) {
-    if (HookSaysFail()) return nullptr;
-    if (bytes > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
-    BlockHeader* old = block == nullptr ? nullptr : HeaderOf(block);
-    const size_t oldBytes = old == nullptr ? 0 : old->bytes;
-    BlockHeader* header =
-        static_cast<BlockHeader*>(realloc(old, sizeof(BlockHeader) + (bytes == 0 ? 1 : bytes)));
-    if (header == nullptr) return nullptr;
-    header->bytes = bytes;
-    CountBytes(oldBytes, bytes);
-    return header + 1;
-}
-
-void FreeBuffer(void* block) {
-    if (block == nullptr) return;
-    BlockHeader* header = HeaderOf(block);
-    CountBytes(header->bytes, 0);
-    free(header);
-}
-
-bool BufferBytes(size_t count, size_t elementSize, size_t* bytes) {
-    if (elementSize != 0 && count > SIZE_MAX / elementSize) return false;
-    *bytes = count * elementSize;
-    return true;
-}
+void FreeBuffer(void* block) { free(block); }

@@ -2,16 +2,7 @@
 // wall grows next.
 #include "labyrinth/LabyrinthParts.h"
 
-#include <cstdlib>
-
 char directionOrder[4] = {directionUp, directionDown, directionLeft, directionRight};
-
-void ResetDirectionOrder() {
-    directionOrder[0] = directionUp;
-    directionOrder[1] = directionDown;
-    directionOrder[2] = directionLeft;
-    directionOrder[3] = directionRight;
-}
 
 static bool IsInside(int32_t width, int32_t height, int32_t column, int32_t row) {
     return column >= 0 && column < width && row >= 0 && row < height;
@@ -89,13 +80,6 @@ static void ShuffleDirectionOrder(const int32_t draws[4]) {
 // the position on its lattice line. Distances are compared with the room left
 // in the grid before any coordinate is formed, so nothing can overflow and a
 // target outside the grid is never looked at.
-char ChooseDirection(const uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
-                     int32_t column, int32_t row) {
-    // Braced initialisers run in order: the four calls come one after the other.
-    const int32_t draws[4] = {rand(), rand(), rand(), rand()};
-    return ChooseDirectionWith(draws, grid, pitch, width, height, column, row);
-}
-
 char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pitch,
                          int32_t width, int32_t height, int32_t column, int32_t row) {
     ShuffleDirectionOrder(draws);

@@ -12,7 +12,6 @@ FrontierList* CreateFrontierList(int32_t capacity, int32_t width) {
     list->lastIndex = -1;
     list->items = nullptr;
     list->width = width > 0 ? width : 1;
-    list->peakCount = 0;
     if (capacity > 0) {
         size_t bytes = 0;
         void* items = nullptr;
@@ -28,14 +27,9 @@ FrontierList* CreateFrontierList(int32_t capacity, int32_t width) {
     return list;
 }
 
-// Doubles the array. Nothing changes when the new capacity would not fit in
-// int32 or in memory; the old array then stays valid and in place.
-static bool GrowFrontierList(FrontierList* list) {
-    int32_t newCapacity = 1;
-    if (list->capacity > 0) {
-        if (list->capacity > INT32_MAX / 2) return false;
-        newCapacity = list->capacity * 2;
-    }
+// Gives the array room for newCapacity points. Nothing changes when that
+// does not fit in memory; the old array then stays valid and in place.
+static bool ResizeFrontierList(FrontierList* list, int32_t newCapacity) {
     size_t bytes = 0;
     if (!BufferBytes(static_cast<size_t>(newCapacity), sizeof(uint32_t), &bytes)) return false;
     void* items = ResizeBuffer(list->items, bytes);
@@ -45,11 +39,25 @@ static bool GrowFrontierList(FrontierList* list) {
     return true;
 }
 
+// Doubles the array; nothing changes when the new capacity would not fit in
+// int32.
+static bool GrowFrontierList(FrontierList* list) {
+    if (list->capacity > INT32_MAX / 2) return false;
+    return ResizeFrontierList(list, list->capacity > 0 ? list->capacity * 2 : 1);
+}
+
+bool ReserveFrontierList(FrontierList* list, int64_t more) {
+    const int64_t wanted = int64_t(list->lastIndex) + 1 + (more > 0 ? more : 0);
+    if (wanted <= list->capacity) return true;
+    // Beyond int32 the list cannot count; it holds what it can, and a push
+    // past that fails as a push onto a full list of that size does.
+    return ResizeFrontierList(list, wanted > INT32_MAX ? INT32_MAX : int32_t(wanted));
+}
+
 bool PushPoint(FrontierList* list, int32_t column, int32_t row) {
     if (list->lastIndex >= list->capacity - 1 && !GrowFrontierList(list)) return false;
     ++list->lastIndex;
     list->items[list->lastIndex] = CellOf(list->width, column, row);
-    if (list->lastIndex >= list->peakCount) list->peakCount = list->lastIndex + 1;
     return true;
 }
 

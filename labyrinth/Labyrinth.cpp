@@ -4,11 +4,6 @@
 #include "labyrinth/LabyrinthParts.h"
 
 bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
-                    const uint8_t* mask) {
-    return BuildLabyrinth(grid, pitch, width, height, mask, width);
-}
-
-bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
                     const uint8_t* mask, ptrdiff_t maskRowBytes) {
     // Frontier entries are 32-bit cell indices.
     if (width > 0 && height > 0 &&
@@ -16,7 +11,7 @@ bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
         return false;
     FrontierList* list = CreateFrontierList(32, width);
     if (list == nullptr) return false;
-    const bool built = SeedGrid(grid, width, height, mask, maskRowBytes, list) &&
+    const bool built = SeedGrid(grid, width, height, mask, maskRowBytes, pitch, list) &&
                        GrowWalls(grid, pitch, width, height, list);
     DestroyFrontierList(list);
     return built;

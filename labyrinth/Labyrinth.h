@@ -11,21 +11,12 @@ const uint8_t Outline = 2;  // selection outline, only while seeding
 
 // Seeds the width x height grid (row by row, one byte per pixel) and grows
 // walls on the lattice of the given pitch (>= 1; below 1 there is no lattice
-// and the grid keeps its seed walls alone). mask: the selection, same layout,
-// 0 = unselected; null for none. Randomness comes from rand(), which is never
-// seeded here. Answers false only when the frontier list could not be created
-// or grown, or when the grid has more than 2^32 cells (the list keeps cell
-// indices in 32 bits); the grid's contents are then unspecified and must not
-// be painted.
-bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
-                    const uint8_t* mask);
-
-// The same with the mask's rows maskRowBytes apart, so that a host's mask
-// can be read where it lies.
+// and the grid keeps its seed walls alone). mask: the selection, one byte
+// per cell, 0 = unselected, its rows maskRowBytes apart so that a host's
+// mask can be read where it lies; null for none. Randomness comes from
+// rand(), which is never seeded here. Answers false only when the frontier
+// list could not be created or sized, or when the grid has more than 2^32
+// cells (the list keeps cell indices in 32 bits); the grid's contents are
+// then unspecified and must not be painted.
 bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
                     const uint8_t* mask, ptrdiff_t maskRowBytes);
-
-// Puts the order in which directions are tried back to its initial "UDLR".
-// The plug-in never calls it (the order runs on from pass to pass); it is for
-// tests and hosts that want repeatable output together with srand().
-void ResetDirectionOrder();

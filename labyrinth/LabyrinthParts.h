@@ -31,15 +31,12 @@ struct GridPoint {
 // Points from which wall growth resumes, each kept as its cell index
 // row x width + column in 32 bits (half the room of a column-row pair; the
 // labyrinth refuses grids of more than 2^32 cells). The entry count is
-// lastIndex + 1; lastIndex is -1 when the list is empty. peakCount is the
-// largest entry count the list has held (for measurements only; nothing
-// depends on it).
+// lastIndex + 1; lastIndex is -1 when the list is empty.
 struct FrontierList {
     int32_t capacity;
     int32_t lastIndex;
     uint32_t* items;
     int32_t width;
-    int32_t peakCount;
 };
 
 // Cell index of a point of a grid `width` cells wide.
@@ -59,6 +56,11 @@ FrontierList* CreateFrontierList(int32_t capacity, int32_t width);
 // int32).
 bool PushPoint(FrontierList* list, int32_t column, int32_t row);
 
+// Makes room, in one resize of the array, for `more` points beyond those
+// the list holds (capped at the int32 count), so that as many pushes need
+// no growth. Answers false, leaving the list as it was, when out of memory.
+bool ReserveFrontierList(FrontierList* list, int64_t more);
+
 // Removes the last entry; the list must not be empty.
 void DropLast(FrontierList* list);
 
@@ -77,12 +79,13 @@ void DestroyFrontierList(FrontierList* list);
 // (0 = unselected; rows maskRowBytes apart, the first form taking them
 // width apart): the unselected cells, the selection's outline and the
 // cells that close its diagonal steps. Afterwards every cell is Open or
-// Wall. Answers false when the list could not grow; the grid is then
-// incomplete.
+// Wall. Before the first push the list is given room, once, for the seeds
+// and for every entry that growth on the lattice of this pitch can push
+// (pitch below 2: the seeds alone), so that GrowWalls never grows it.
+// Answers false when the list could not be sized; nothing is pushed then,
+// and the grid is incomplete.
 bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
-              FrontierList* list);
-bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
-              ptrdiff_t maskRowBytes, FrontierList* list);
+              ptrdiff_t maskRowBytes, int32_t pitch, FrontierList* list);
 
 // Direction letters. "U" steps to row + 1 (down the image), "D" to row - 1,
 // "L" to column - 1, "R" to column + 1; "E" means no direction is possible.
@@ -109,25 +112,17 @@ bool IsClearTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t c
 bool IsReachableTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
                        int32_t row);
 
-// Reshuffles directionOrder (exactly four rand() calls) and answers the first
-// direction in that order whose next lattice point passes its test, or "E".
-// A position outside the grid answers "E" after the shuffle.
-char ChooseDirection(const uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
-                     int32_t column, int32_t row);
-
-// The same with the shuffle's four numbers drawn by the caller (in rand()'s
-// order): ChooseDirection is this with four fresh rand() calls.
+// Reshuffles directionOrder with the four numbers the caller drew from
+// rand(), in the order drawn, and answers the first direction in that order
+// whose next lattice point passes its test, or "E". A position outside the
+// grid answers "E" after the shuffle.
 char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pitch,
                          int32_t width, int32_t height, int32_t column, int32_t row);
 
-// Index of the next frontier entry to resume from: rand() mod lastIndex when
-// lastIndex > 0 (one rand() call), else 0 (no call).
-int32_t PickIndex(int32_t lastIndex);
-
 // Grows walls from the seeded grid and its frontier list until the list is
 // empty, starting at cell (0, 0) (on an empty grid that is one fruitless
-// ChooseDirection). A pitch below 1 grows nothing and draws no numbers.
-// Answers false when the list could not grow; the caller destroys the list
-// either way.
+// choice). A pitch below 1 grows nothing and draws no numbers. A list that
+// SeedGrid sized for the same pitch never grows; another may, and when it
+// cannot, the answer is false. The caller destroys the list either way.
 bool GrowWalls(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
                FrontierList* list);

@@ -11,9 +11,9 @@
 #include "dialogs/CenterDialog.h"
 #include "dialogs/FilterDialogState.h"
 #include "entry/Parameters.h"
-#include "host/HeapMemory.h"
 #include "preview/PreviewBuffers.h"
 #include "preview/PreviewSchedule.h"
+#include "tests/support/CountingHeap.h"
 
 namespace {
 

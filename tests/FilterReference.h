@@ -18,6 +18,7 @@
 #include "host/HeapMemory.h"
 #include "host/HostSamples.h"
 #include "labyrinth/Labyrinth.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <cstring>
 

@@ -9,10 +9,11 @@
 #include "filter/FilterPass.h"
 #include "filter/PaintLabyrinth.h"
 #include "filter/Samples.h"
-#include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
 #include "tests/FilterReference.h"
 #include "tests/PassRecord.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 // Whole labyrinths: special pitches and sizes, the use of rand(), repeatable
 // output, out-of-memory handling, and properties every labyrinth keeps.
-#include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -143,21 +144,15 @@ TEST_F(BuildLabyrinthTest, SameStateGivesTheSameLabyrinthAndTheNextPassDiffers) 
 }
 
 TEST_F(BuildLabyrinthTest, OutOfMemoryAtAnyAllocationAnswersFalse) {
-    // Seeds on a 64 x 64 border fill a list of 256; growth needs more.
+    // The list, its first array of 32, and the array sized for the 252
+    // border seeds and the lattice points: growth allocates nothing more.
     const int32_t side = 64;
     std::vector<uint8_t> grid(side * side);
-    const int32_t before = heapAllocCount;
-    FrontierList* list = CreateFrontierList(32, side);
-    ASSERT_NE(list, nullptr);
-    ASSERT_TRUE(SeedGrid(grid.data(), side, side, nullptr, list));
-    DestroyFrontierList(list);
-    const int32_t seedingAllocations = heapAllocCount - before;
-
     srand(7);
     const int32_t start = heapAllocCount;
     ASSERT_TRUE(BuildLabyrinth(grid.data(), 2, side, side, nullptr));
     const int32_t allocations = heapAllocCount - start;
-    ASSERT_GT(allocations, seedingAllocations) << "growth must grow the list for this test";
+    ASSERT_EQ(allocations, 3);
 
     for (int32_t failAt = 1; failAt <= allocations; ++failAt) {
         srand(7);
@@ -170,6 +165,32 @@ TEST_F(BuildLabyrinthTest, OutOfMemoryAtAnyAllocationAnswersFalse) {
     ResetDirectionOrder();
     heapAllocFailAt = allocations + 1;
     EXPECT_TRUE(BuildLabyrinth(grid.data(), 2, side, side, nullptr));
+}
+
+// The room given to the list after seeding holds every entry growth pushes:
+// a whole labyrinth allocates exactly what seeding alone does, whatever the
+// size, pitch and selection.
+TEST_F(BuildLabyrinthTest, GrowthNeverGrowsTheList) {
+    srand(31);
+    for (int trial = 0; trial < 120; ++trial) {
+        const int32_t width = 1 + rand() % 90, height = 1 + rand() % 90;
+        const int32_t pitch = 1 + rand() % 12;
+        const std::vector<uint8_t> mask = RandomMask(width, height);
+        const uint8_t* m = trial % 2 == 1 ? mask.data() : nullptr;
+        SCOPED_TRACE(testing::Message() << width << "x" << height << " pitch " << pitch
+                                        << (m ? " masked" : ""));
+        std::vector<uint8_t> grid(static_cast<size_t>(width) * height);
+        int32_t start = heapAllocCount;
+        FrontierList* list = CreateFrontierList(32, width);
+        ASSERT_NE(list, nullptr);
+        ASSERT_TRUE(SeedGrid(grid.data(), width, height, m, width, pitch, list));
+        const int32_t seeding = heapAllocCount - start;
+        DestroyFrontierList(list);
+
+        start = heapAllocCount;
+        ASSERT_TRUE(BuildLabyrinth(grid.data(), pitch, width, height, m));
+        EXPECT_EQ(heapAllocCount - start, seeding);
+    }
 }
 
 // A mask read with its own row stride gives the labyrinth of the same mask

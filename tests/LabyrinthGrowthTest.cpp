@@ -2,6 +2,7 @@
 // fixed use of rand(), and whole labyrinths on small grids.
 #include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,10 @@
-// The frontier list: creation, growth by doubling, removal, out-of-memory
-// behaviour; and the choice of the entry to resume from.
-#include "host/HeapMemory.h"
+// The frontier list: creation, growth by doubling, room made in one step,
+// removal, out-of-memory behaviour.
 #include "labyrinth/LabyrinthParts.h"
+#include "tests/support/CountingHeap.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 namespace {
 
@@ -24,7 +23,6 @@ TEST_F(FrontierListTest, StartsEmptyWithTheAskedCapacity) {
     EXPECT_EQ(list->capacity, 32);
     EXPECT_EQ(list->lastIndex, -1);
     EXPECT_NE(list->items, nullptr);
-    EXPECT_EQ(list->peakCount, 0);
     DestroyFrontierList(list);
 }
 
@@ -40,7 +38,6 @@ TEST_F(FrontierListTest, GrowsByDoublingAndKeepsEveryEntry) {
     for (int32_t i = 33; i < 65; ++i) ASSERT_TRUE(PushPoint(list, i, 1000 + i));
     EXPECT_EQ(list->capacity, 128);
     EXPECT_EQ(list->lastIndex, 64);
-    EXPECT_EQ(list->peakCount, 65);
     for (int32_t i = 0; i <= 64; ++i) {
         EXPECT_EQ(PointAt(list, i).column, i);
         EXPECT_EQ(PointAt(list, i).row, 1000 + i);
@@ -60,7 +57,6 @@ TEST_F(FrontierListTest, TakeAtMovesTheLastEntryIntoTheGap) {
     EXPECT_EQ(PointAt(list, 1).column, 4);
     EXPECT_EQ(PointAt(list, 2).column, 2);
     EXPECT_EQ(PointAt(list, 3).column, 3);
-    EXPECT_EQ(list->peakCount, 5);
     DestroyFrontierList(list);
 }
 
@@ -123,7 +119,7 @@ TEST_F(FrontierListTest, CapacityThatWouldOverflowIsRefusedWithoutTouchingTheArr
     // A full list whose doubled capacity does not fit in int32. The array is
     // a small stand-in: a push that touched it would be caught by ASan.
     uint32_t standIn[1] = {7};
-    FrontierList list = {0x40000000, 0x40000000 - 1, standIn, listWidth, 0};
+    FrontierList list = {0x40000000, 0x40000000 - 1, standIn, listWidth};
     const int32_t callsBefore = heapAllocCount;
     EXPECT_FALSE(PushPoint(&list, 1, 2));
     EXPECT_EQ(heapAllocCount, callsBefore);
@@ -131,39 +127,53 @@ TEST_F(FrontierListTest, CapacityThatWouldOverflowIsRefusedWithoutTouchingTheArr
     EXPECT_EQ(list.lastIndex, 0x40000000 - 1);
     EXPECT_EQ(list.items, standIn);
 
-    FrontierList odd = {0x7FFFFFF0, 0x7FFFFFF0 - 1, standIn, listWidth, 0};
+    FrontierList odd = {0x7FFFFFF0, 0x7FFFFFF0 - 1, standIn, listWidth};
     EXPECT_FALSE(PushPoint(&odd, 1, 2));
     EXPECT_EQ(odd.capacity, 0x7FFFFFF0);
     EXPECT_EQ(standIn[0], 7u);
 }
 
-TEST(FrontierPick, DividesByTheLastIndex) {
-    for (int32_t lastIndex : {1, 2, 5, 31, 1000}) {
-        srand(77);
-        const int32_t expected = rand() % lastIndex;
-        const int32_t following = rand();
-        srand(77);
-        EXPECT_EQ(PickIndex(lastIndex), expected) << lastIndex;
-        EXPECT_EQ(rand(), following) << "exactly one rand() call";
+TEST_F(FrontierListTest, ReserveMakesRoomInOneResizeKeepingEveryEntry) {
+    FrontierList* list = CreateFrontierList(32, listWidth);
+    ASSERT_NE(list, nullptr);
+    for (int32_t i = 0; i < 5; ++i) ASSERT_TRUE(PushPoint(list, i, 2000 + i));
+    int32_t calls = heapAllocCount;
+    EXPECT_TRUE(ReserveFrontierList(list, 20));  // 25 fit in 32 already
+    EXPECT_EQ(heapAllocCount, calls);
+    EXPECT_EQ(list->capacity, 32);
+
+    EXPECT_TRUE(ReserveFrontierList(list, 1000));
+    EXPECT_EQ(heapAllocCount, calls + 1);
+    EXPECT_EQ(list->capacity, 1005);
+    EXPECT_EQ(list->lastIndex, 4);
+    calls = heapAllocCount;
+    for (int32_t i = 5; i < 1005; ++i) ASSERT_TRUE(PushPoint(list, i, 2000 + i));
+    EXPECT_EQ(heapAllocCount, calls) << "the room holds them all";
+    for (int32_t i = 0; i < 1005; ++i) {
+        EXPECT_EQ(PointAt(list, i).column, i);
+        EXPECT_EQ(PointAt(list, i).row, 2000 + i);
     }
+    ASSERT_TRUE(PushPoint(list, 7, 7));  // beyond the room: doubling again
+    EXPECT_EQ(list->capacity, 2010);
+    DestroyFrontierList(list);
 }
 
-TEST(FrontierPick, LastEntryIsPickedOnlyWhenAlone) {
-    srand(5);
-    for (int32_t i = 0; i < 200; ++i) {
-        EXPECT_EQ(PickIndex(1), 0);
-        const int32_t index = PickIndex(4);
-        EXPECT_GE(index, 0);
-        EXPECT_LT(index, 4);
-    }
-}
-
-TEST(FrontierPick, EmptyOrSingleEntryListDrawsNothing) {
-    srand(9);
-    const int32_t first = rand();
-    srand(9);
-    EXPECT_EQ(PickIndex(0), 0);
-    EXPECT_EQ(rand(), first);
+TEST_F(FrontierListTest, ReserveThatFailsLeavesTheListAsItWas) {
+    FrontierList* list = CreateFrontierList(0, listWidth);
+    ASSERT_NE(list, nullptr);
+    heapAllocFailAt = 1;
+    EXPECT_FALSE(ReserveFrontierList(list, 100));
+    EXPECT_EQ(list->capacity, 0);
+    EXPECT_EQ(list->lastIndex, -1);
+    EXPECT_TRUE(ReserveFrontierList(list, 100));
+    EXPECT_EQ(list->capacity, 100);
+    ASSERT_TRUE(PushPoint(list, 3, 4));
+    heapAllocFailAt = 1;
+    EXPECT_FALSE(ReserveFrontierList(list, 500));
+    EXPECT_EQ(list->capacity, 100);
+    EXPECT_EQ(PointAt(list, 0).column, 3);
+    EXPECT_EQ(PointAt(list, 0).row, 4);
+    DestroyFrontierList(list);
 }
 
 }  // namespace

@@ -2,8 +2,9 @@
 // transcription of seeding and wall growth (vectors, 64-bit coordinates, one
 // cell at a time) must produce the same grid, leave the same direction order
 // and consume the same random numbers as BuildLabyrinth.
-#include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -243,10 +244,10 @@ TEST(LabyrinthReference, MatchesOnRandomCases) {
     ResetDirectionOrder();
 }
 
-// When the list cannot grow, the generation stops with the random numbers
-// drawn and the direction order as the plain transcription leaves them at
-// the same push: numbers drawn ahead of their use are never left over.
-TEST(LabyrinthReference, StopsInTheSameStateWhenTheListCannotGrow) {
+// When the list cannot be given its room, the generation stops before the
+// first push, with the random numbers and the direction order as the plain
+// transcription leaves them when its first push fails: nothing drawn.
+TEST(LabyrinthReference, StopsInTheSameStateWhenTheListCannotBeSized) {
     std::vector<uint8_t> mask(200 * 150);
     for (int32_t r = 0; r < 150; ++r)
         for (int32_t c = 0; c < 200; ++c) {
@@ -255,7 +256,8 @@ TEST(LabyrinthReference, StopsInTheSameStateWhenTheListCannotGrow) {
         }
     for (int32_t pitch : {2, 3, 7}) {
         for (const uint8_t* m : {static_cast<const uint8_t*>(nullptr), static_cast<const uint8_t*>(mask.data())}) {
-            // Allocation 1 is the list, 2 its array of 32, then each doubling.
+            // Allocation 1 is the list, 2 its array of 32, 3 the array sized
+            // after seeding for every entry; growth allocates nothing.
             for (int32_t failAt = 3;; ++failAt) {
                 SCOPED_TRACE(testing::Message() << "pitch " << pitch << (m ? " masked" : "")
                                                 << " allocation " << failAt);
@@ -265,7 +267,7 @@ TEST(LabyrinthReference, StopsInTheSameStateWhenTheListCannotGrow) {
                 plain.height = 150;
                 plain.pitch = pitch;
                 plain.order.assign(directionOrder, 4);
-                plain.limit = size_t(32) << (failAt - 3);
+                plain.limit = failAt == 3 ? 0 : SIZE_MAX;
                 srand(77);
                 plain.Seed(m);
                 if (!plain.failed) plain.Grow();

@@ -1,8 +1,9 @@
 // Seeding: the border without a selection; with one, the unselected area,
 // the outline and the cells that close its diagonal steps; and the order in
 // which the seeds enter the frontier list.
-#include "host/HeapMemory.h"
 #include "labyrinth/LabyrinthParts.h"
+#include "tests/support/CountingHeap.h"
+#include "tests/support/LabyrinthCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -221,16 +222,55 @@ TEST(SeedGridMask, LeavesOnlyOpenAndWallOnRandomMasks) {
     }
 }
 
-TEST(SeedGridFailure, StopsWhenTheListCannotGrow) {
-    // 40 x 40 has 156 border cells: the list must grow from 32 three times.
+TEST(SeedGridFailure, PushesNothingWhenTheListCannotBeSized) {
+    // 40 x 40 has 156 border cells, more than the list's first 32.
     std::vector<uint8_t> grid(40 * 40);
-    for (int32_t failAt = 2; failAt <= 4; ++failAt) {
-        FrontierList* list = CreateFrontierList(32, 40);
+    FrontierList* list = CreateFrontierList(32, 40);
+    ASSERT_NE(list, nullptr);
+    heapAllocFailAt = 1;
+    EXPECT_FALSE(SeedGrid(grid.data(), 40, 40, nullptr, list));
+    heapAllocFailAt = 0;
+    EXPECT_EQ(list->lastIndex, -1);
+    EXPECT_EQ(list->capacity, 32);
+    DestroyFrontierList(list);
+}
+
+// Room for the seeds, and for every lattice point growth could still reach:
+// those left Open by the seeds.
+TEST(SeedGridRoom, IsTheSeedsAndTheOpenLatticePoints) {
+    std::vector<uint8_t> grid(40 * 40);
+    FrontierList* list = CreateFrontierList(32, 40);
+    ASSERT_NE(list, nullptr);
+    const int32_t calls = heapAllocCount;
+    ASSERT_TRUE(SeedGrid(grid.data(), 40, 40, nullptr, list));
+    EXPECT_EQ(heapAllocCount - calls, 1);  // one resize, no doubling
+    EXPECT_EQ(list->capacity, 156);         // no lattice: the seeds alone
+    DestroyFrontierList(list);
+
+    // Pitch 10: lattice rows and columns 0, 10, 20, 30; those in row 0 or
+    // column 0 are border seeds, the 3 x 3 others are open.
+    list = CreateFrontierList(32, 40);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(SeedGrid(grid.data(), 40, 40, nullptr, 40, 10, list));
+    EXPECT_EQ(list->lastIndex + 1, 156);
+    EXPECT_EQ(list->capacity, 156 + 9);
+    DestroyFrontierList(list);
+
+    srand(4321);
+    for (int32_t trial = 0; trial < 40; ++trial) {
+        const int32_t width = 1 + rand() % 60, height = 1 + rand() % 60;
+        const int32_t pitch = 1 + rand() % 9;
+        std::vector<uint8_t> mask(width * height);
+        for (uint8_t& value : mask) value = rand() % 4 == 0 ? 0 : 255;
+        std::vector<uint8_t> cells(mask.size());
+        list = CreateFrontierList(0, width);
         ASSERT_NE(list, nullptr);
-        heapAllocFailAt = failAt - 1;
-        EXPECT_FALSE(SeedGrid(grid.data(), 40, 40, nullptr, list));
-        heapAllocFailAt = 0;
-        EXPECT_EQ(list->lastIndex + 1, 32 << (failAt - 2));
+        ASSERT_TRUE(SeedGrid(cells.data(), width, height, mask.data(), width, pitch, list));
+        // At pitch 1 every target touches the wall it grows from: no room.
+        int32_t open = 0;
+        for (int32_t r = 0; r < height && pitch > 1; r += pitch)
+            for (int32_t c = 0; c < width; c += pitch) open += cells[r * width + c] == Open;
+        EXPECT_EQ(list->capacity, list->lastIndex + 1 + open) << trial << " pitch " << pitch;
         DestroyFrontierList(list);
     }
 }

@@ -4,10 +4,10 @@
 #include "filter/ColumnBytes.h"
 #include "filter/PlaneCount.h"
 #include "filter/Samples.h"
-#include "host/HeapMemory.h"
 #include "host/HostSamples.h"
 #include "tests/FilterReference.h"
 #include "tests/FilterTestHost.h"
+#include "tests/support/CountingHeap.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "host/HeapMemory.h"
 #include "preview/PreviewBuffers.h"
 #include "preview/PreviewGeometry.h"
 #include "preview/PreviewImage.h"
 #include "preview/PreviewZoom.h"
+#include "tests/support/CountingHeap.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "entry/Parameters.h"
-#include "host/HeapMemory.h"
 #include "preview/PreviewBuffers.h"
 #include "preview/PreviewImage.h"
 #include "preview/PreviewPixelMap.h"
 #include "preview/PreviewRender.h"
+#include "tests/support/CountingHeap.h"
 
 namespace {
 

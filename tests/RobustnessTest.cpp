@@ -12,13 +12,13 @@
 #include "entry/Selectors.h"
 #include "filter/FilterPass.h"
 #include "filter/RecordChecks.h"
-#include "host/HeapMemory.h"
 #include "preview/PreviewBuffers.h"
 #include "preview/PreviewImage.h"
 #include "preview/PreviewPixelMap.h"
 #include "preview/PreviewRender.h"
 #include "testhost/HostCallbacks.h"
 #include "testhost/HostSession.h"
+#include "tests/support/CountingHeap.h"
 
 #include <gtest/gtest.h>
 

@@ -14,8 +14,10 @@
 //
 // Usage: win_bigimage PLUGIN WIDTH HEIGHT [mask | smallmask]
 //   mask: the selection is the ellipse inscribed in the image (a fifth of
-//   the pixels unselected); smallmask: an ellipse of half that size (four
-//   fifths unselected). Every unselected pixel seeds a wall, so the
+//   the pixels unselected); smallmask: a central ellipse covering a fifth
+//   of the image, and the top-left and bottom-right pixels, so that the
+//   selection's bounding box is still the whole image and four fifths of
+//   it are unselected. Every unselected pixel seeds a wall, so the
 //   frontier list holds every one of them.
 // Exit 0 when the pass completed or answered -108 cleanly; the last line
 // says which.
@@ -163,14 +165,21 @@ int main(int argc, char** argv) {
             printf("FAILED: the host cannot hold the selection\n");
             return 1;
         }
+        // An ellipse of half-axes k * width and k * height covers
+        // pi * k^2 of the image: a fifth for k = sqrt(0.2 / pi).
         const double cy = height / 2.0, cx = width / 2.0;
-        const double ry = smallMask ? cy / 2 : cy, rx = smallMask ? cx / 2 : cx;
+        const double fifth = 0.25231325220201604;
+        const double ry = smallMask ? height * fifth : cy, rx = smallMask ? width * fifth : cx;
         for (int32 y = 0; y < height; ++y) {
             for (int32 x = 0; x < width; ++x) {
                 const double dy = (y - cy) / ry, dx = (x - cx) / rx;
                 lean.mask[static_cast<size_t>(y) * width + x] = dy * dy + dx * dx < 1.0 ? 255 : 0;
             }
         }
+        if (smallMask) lean.mask[0] = lean.mask[pixels - 1] = 255;
+        size_t unselected = 0;
+        for (size_t i = 0; i < pixels; ++i) unselected += lean.mask[i] == 0 ? 1 : 0;
+        printf("selection: %.1f%% of the pixels unselected\n", 100.0 * unselected / pixels);
     }
     const uint64_t before = Checksum(lean.image, pixels * 3);
 
@@ -193,7 +202,7 @@ int main(int argc, char** argv) {
     record.advanceState = LeanAdvanceState;
 
     printf("image: %d x %d RGB (%.1f megapixels)%s\n", width, height, pixels / 1e6,
-           smallMask ? ", small elliptic selection" : withMask ? ", elliptic selection" : "");
+           smallMask ? ", small elliptic selection and two corners" : withMask ? ", elliptic selection" : "");
     fflush(stdout);
     const ULONGLONG start = GetTickCount64();
     const int16 prepare = CallSelector(&lean.session, plugin.entry, filterSelectorPrepare);
