@@ -93,7 +93,12 @@ bool RunsFromMenu(const CliOptions& options) {
 int FilterImage(const CliOptions& options) {
     std::string error;
     const bool fromMenu = RunsFromMenu(options);
-    if (fromMenu && !HostMenuAvailable(&error)) return Fail(error);
+    if (fromMenu && !HostMenuAvailable(&error)) {
+        if (!options.dialog)
+            error = "host profile " + options.hostProfile +
+                    " keeps no parameters, so the filter runs from its dialog; " + error;
+        return Fail(error);
+    }
     if (SameExistingFile(options.input, options.output))
         return Fail(options.output + " is the input file; the input is never overwritten, name another OUTPUT");
 
