@@ -237,10 +237,18 @@ void OpenHostSession(HostSession* session, const HostImage& image, const HostSet
 }
 
 void CloseHostSession(HostSession* session) {
-    FilterRecord& record = session->record;
-    if (record.descriptorParameters != nullptr && session->descriptorParameters.descriptor) {
-        HostDisposeHandle(session->descriptorParameters.descriptor);
-        session->descriptorParameters.descriptor = nullptr;
+    Handle& descriptor = session->descriptorParameters.descriptor;
+    // A plug-in that read the descriptor released it through the handle
+    // suite; without one it had to leave it to the host, which releases
+    // it here (as it does when it offered no descriptor suites at all).
+    if (!session->settings.haveHandleSuite && session->scriptGiven != nullptr &&
+        session->scriptGiven != descriptor) {
+        HostDisposeHandle(session->scriptGiven);
+    }
+    session->scriptGiven = nullptr;
+    if (descriptor != nullptr) {
+        HostDisposeHandle(descriptor);
+        descriptor = nullptr;
     }
     // The parameter block is the host's from its creation on; an own handle
     // of the plug-in's is left for the process to reclaim, as hosts do when

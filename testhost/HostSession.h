@@ -95,6 +95,7 @@ struct HostSession {
     void* hookContext = nullptr;
 
     std::vector<ScriptItem> scriptIn;        // what the descriptor holds on Start
+    Handle scriptGiven = nullptr;            // the descriptor handle handed over
     std::vector<ScriptItem> scriptRecorded;  // what the plug-in wrote on Finish
 };
 
