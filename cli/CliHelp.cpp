@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include "testhost/HostProfiles.h"
+
 std::string HelpText(const char* program) {
     const std::string p = program;
     return "Usage: " + p + " [OPTIONS] INPUT.png OUTPUT.png\n"
@@ -41,6 +43,10 @@ std::string HelpText(const char* program) {
            "  --dialog          run the filter from the host's menu: with its dialog\n"
            "                    (vornhost only)\n"
            "  --about           show the plug-in's About box (vornhost only)\n"
+           "  --host-profile NAME  hand the plug-in what a kind of host hands it\n"
+           "                    (NAME or NAME,NAME...; default photoshop): " + HostProfileNames() + ".\n"
+           "                    Without descriptor suites (no-descriptors) the filter\n"
+           "                    runs from its dialog, as such hosts run it.\n"
            "  -h, --help        show this text\n"
            "\n"
            "Ctrl-C stops the filter; the output file is then not written. Errors are\n"

@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "cli/ColorText.h"
+#include "testhost/HostProfiles.h"
 
 #include <cctype>
 #include <vector>
@@ -15,7 +16,7 @@ bool Fail(std::string* error, const std::string& reason) {
 // Options that take a value, in the form "--name VALUE" or "--name=VALUE".
 bool TakesValue(const std::string& name) {
     return name == "--amount" || name == "--fg" || name == "--bg" || name == "--mask" ||
-           name == "--seed" || name == "--plugin" || name == "--list";
+           name == "--seed" || name == "--plugin" || name == "--list" || name == "--host-profile";
 }
 
 bool ApplyValue(const std::string& name, const std::string& value, CliOptions* options,
@@ -45,6 +46,11 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions* o
     } else if (name == "--list") {
         options->list = true;
         options->listPath = value;
+    } else if (name == "--host-profile") {
+        HostSettings scratch;
+        std::string why;
+        if (!ApplyHostProfiles(value, &scratch, &why)) return Fail(error, "--host-profile: " + why);
+        options->hostProfile = value;
     }
     return true;
 }

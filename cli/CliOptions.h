@@ -25,6 +25,7 @@ struct CliOptions {
     bool seedGiven = false;
     uint32_t seed = 0;
     ProgressMode progress = progressAuto;
+    std::string hostProfile;  // empty: Photoshop-like (testhost/HostProfiles.h)
 };
 
 // Answers false with a one-line reason for anything it cannot accept.

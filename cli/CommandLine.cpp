@@ -12,6 +12,7 @@
 #include "cli/Progress.h"
 #include "cli/ResultText.h"
 #include "cli/SelectionMask.h"
+#include "testhost/HostProfiles.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +37,7 @@ struct PollContext {
 
 // Called on every abortProc poll of the plug-in.
 void OnAbortPoll(HostSession* session) {
-    PumpWindowMessages();
+    if (session->settings.abortPumpsMessages) PumpWindowMessages();
     if (InterruptRequested()) session->cancelRequested = true;
     PollContext* context = static_cast<PollContext*>(session->hookContext);
     ShowProgress(&context->bar, session->abortPolls);
@@ -67,6 +68,8 @@ HostSettings SettingsFor(const CliOptions& options, const PngImage& image, const
     settings.foreground = gray ? GrayOf(options.foreground) : options.foreground;
     settings.background = gray ? GrayOf(options.background) : options.background;
     settings.playInfo = plugInDialogDontDisplay;
+    std::string unused;
+    if (!options.hostProfile.empty()) ApplyHostProfiles(options.hostProfile, &settings, &unused);
     return settings;
 }
 
@@ -78,9 +81,24 @@ bool WantProgress(const CliOptions& options, const Rect& filterRect) {
     return pixels >= autoProgressPixels && StderrIsTerminal();
 }
 
+// A host that keeps no parameters between runs cannot replay a step: it
+// runs the filter from its menu, with the dialog.
+bool RunsFromMenu(const CliOptions& options) {
+    HostSettings settings;
+    std::string unused;
+    if (!options.hostProfile.empty()) ApplyHostProfiles(options.hostProfile, &settings, &unused);
+    return options.dialog || !settings.keepParameters;
+}
+
 int FilterImage(const CliOptions& options) {
     std::string error;
-    if (options.dialog && !HostMenuAvailable(&error)) return Fail(error);
+    const bool fromMenu = RunsFromMenu(options);
+    if (fromMenu && !HostMenuAvailable(&error)) {
+        if (!options.dialog)
+            error = "host profile " + options.hostProfile +
+                    " keeps no parameters, so the filter runs from its dialog; " + error;
+        return Fail(error);
+    }
     if (SameExistingFile(options.input, options.output))
         return Fail(options.output + " is the input file; the input is never overwritten, name another OUTPUT");
 
@@ -139,8 +157,8 @@ int FilterImage(const CliOptions& options) {
     session->onAbortPoll = OnAbortPoll;
     session->hookContext = &context;
 
-    const int16 result = options.dialog ? RunFilterFromMenu(session.get(), filter.entry)
-                                        : RunFilterSession(session.get(), filter.entry, false);
+    const int16 result = fromMenu ? RunFilterFromMenu(session.get(), filter.entry)
+                                  : RunFilterSession(session.get(), filter.entry, false);
     EndProgress(&context.bar);
     PngImage output;
     if (result == noErr) output = PngFromHostResult(image, session->source, session->result);

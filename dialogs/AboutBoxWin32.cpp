@@ -36,6 +36,6 @@ intptr_t RunAboutBox(const AboutRecord* about) {
     const PlatformData* platform =
         about != nullptr ? static_cast<const PlatformData*>(about->platformData) : nullptr;
     HWND owner = platform != nullptr ? reinterpret_cast<HWND>(platform->hwnd) : nullptr;
-    return DialogBoxParamA(static_cast<HINSTANCE>(moduleHandle),
-                           MAKEINTRESOURCEA(aboutBoxTemplate), owner, AboutDialogProc, 0);
+    return DialogBoxParamW(static_cast<HINSTANCE>(moduleHandle),
+                           MAKEINTRESOURCEW(aboutBoxTemplate), owner, AboutDialogProc, 0);
 }

@@ -216,7 +216,7 @@ bool RunFilterDialog(FilterInstance* instance) {
     const PlatformData* platform = static_cast<const PlatformData*>(instance->filter->platformData);
     HWND owner = platform != nullptr ? reinterpret_cast<HWND>(platform->hwnd) : nullptr;
     PrepareFilterDialog();
-    DialogBoxParamA(static_cast<HINSTANCE>(moduleHandle), MAKEINTRESOURCEA(filterDialogTemplate),
+    DialogBoxParamW(static_cast<HINSTANCE>(moduleHandle), MAKEINTRESOURCEW(filterDialogTemplate),
                     owner, FilterDialogProc, reinterpret_cast<LPARAM>(instance));
     return FinishFilterDialog(instance);
 }

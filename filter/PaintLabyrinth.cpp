@@ -1,21 +1,23 @@
 #include "filter/PaintLabyrinth.h"
 
 #include "entry/HostKind.h"
+#include "filter/HostColours.h"
 #include "filter/PlaneCount.h"
 #include "filter/Samples.h"
 #include "host/HostSamples.h"
 
 namespace {
 
-const double byteColourScale = 0.00392156862745098;     // 1/255
-const double wordColourScale = 0.000015259021896696422;  // 1/65535
 const size_t pixelsPerPoll = 1000;
 
 }  // namespace
 
-PlaneColour PlaneColourOf(RGBColor colour, int32_t hostKind) {
-    const double scale = hostKind == hostKindFireworks ? byteColourScale : wordColourScale;
+PlaneColour ScaledColour(RGBColor colour, double scale) {
     return PlaneColour{{colour.red * scale, colour.green * scale, colour.blue * scale}};
+}
+
+PlaneColour PlaneColourOf(RGBColor colour, int32_t hostKind) {
+    return ScaledColour(colour, hostKind == hostKindFireworks ? byteColourScale : wordColourScale);
 }
 
 LabyrinthSamples LabyrinthSamplesOf(const FilterRecord* filter, int32_t hostKind) {
@@ -25,8 +27,9 @@ LabyrinthSamples LabyrinthSamplesOf(const FilterRecord* filter, int32_t hostKind
     samples.planeCount = PlaneCountOf(filter->planes);
     samples.paintedCount = PaintedPlaneCount(filter->planes);
     const int32_t largest = samples.bytesPerSample == 1 ? 255 : 32768;
-    const PlaneColour wall = PlaneColourOf(filter->foreground, hostKind);
-    const PlaneColour corridor = PlaneColourOf(filter->background, hostKind);
+    const double scale = ColourScaleOf(filter, hostKind);
+    const PlaneColour wall = ScaledColour(filter->foreground, scale);
+    const PlaneColour corridor = ScaledColour(filter->background, scale);
     for (int32_t l = 0; l < 3; ++l) {
         samples.wall[l] = uint16_t(SampleOf(float(wall.components[l]), largest));
         samples.corridor[l] = uint16_t(SampleOf(float(corridor.components[l]), largest));

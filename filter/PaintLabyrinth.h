@@ -11,8 +11,13 @@ struct PlaneColour {
     double components[3];
 };
 
-// The host colour on the planes' scale: components x 1/255 on Fireworks,
-// whose colours come in 0..255, x 1/65535 on every other host.
+// A colour's components times scale (ColourScaleOf, HostColours.h).
+PlaneColour ScaledColour(RGBColor colour, double scale);
+
+// The host colour on the planes' scale by the host's kind alone:
+// components x 1/255 on Fireworks, whose colours come in 0..255, x 1/65535
+// on every other host. A pass also takes a record's own 8-bit colours
+// (ColoursAreBytes) at 1/255; see LabyrinthSamplesOf.
 PlaneColour PlaneColourOf(RGBColor colour, int32_t hostKind);
 
 // What a pass writes, per channel: planes 0 .. paintedCount - 1 take
@@ -29,7 +34,7 @@ struct LabyrinthSamples {
 };
 
 // The samples for the record's image: each colour component on the
-// planes' scale, stored as a float the way a plane holds it, and turned
+// planes' scale (ColourScaleOf of the record and host), stored as a float the way a plane holds it, and turned
 // into a sample by SampleOf.
 LabyrinthSamples LabyrinthSamplesOf(const FilterRecord* filter, int32_t hostKind);
 

@@ -101,6 +101,7 @@ void SetScriptDescriptor(HostSession* session, const std::vector<ScriptItem>& it
     PIDescriptorParameters& parameters = session->descriptorParameters;
     if (parameters.descriptor != nullptr) HostDisposeHandle(parameters.descriptor);
     parameters.descriptor = Pack(items);
+    session->scriptGiven = parameters.descriptor;
 }
 
 void InstallDescriptorSuites(HostSession* session) {

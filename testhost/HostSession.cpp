@@ -51,6 +51,30 @@ int32 Deliver(const HostImage& image, const Rect& rect, int16 lo, int16 hi, int1
     return rowBytes;
 }
 
+// The 8-bit form of a 16-bit colour component, rounded.
+uint8_t ColourByte(uint16 component) { return uint8_t((uint32(component) * 255 + 32767) / 65535); }
+
+// A colour as the host's FilterColor bytes hold it: in the image's own
+// colour space, so a grayscale image gets its gray value in byte 0.
+void FillColourBytes(RGBColor colour, int16 imageMode, unsigned char bytes[4]) {
+    bytes[0] = ColourByte(colour.red);
+    bytes[1] = ColourByte(colour.green);
+    bytes[2] = ColourByte(colour.blue);
+    bytes[3] = 0;
+    if (imageMode == plugInModeGrayScale || imageMode == plugInModeGray16) {
+        const uint32 weighted = 299u * colour.red + 587u * colour.green + 114u * colour.blue;
+        bytes[0] = ColourByte(uint16((weighted + 500) / 1000));
+        bytes[1] = bytes[2] = 0;
+    }
+}
+
+// The 16-bit colour field: as given, or its 8-bit values for hosts that
+// put those there.
+RGBColor ColourField(RGBColor colour, bool holdBytes) {
+    if (!holdBytes) return colour;
+    return RGBColor{ColourByte(colour.red), ColourByte(colour.green), ColourByte(colour.blue)};
+}
+
 uint8_t MaskAt(const HostImage& image, int32 row, int32 column) {
     if (image.mask.empty()) return 255;
     return image.mask[static_cast<size_t>(row) * image.width + column];
@@ -171,15 +195,18 @@ void OpenHostSession(HostSession* session, const HostImage& image, const HostSet
     record.imageSize.h = static_cast<int16>(image.width);
     record.planes = settings.planes;
     record.filterRect = settings.filterRect;
-    if (RectEmpty(record.filterRect) && settings.filterRect.top == 0 &&
-        settings.filterRect.left == 0 && settings.filterRect.bottom == 0 &&
-        settings.filterRect.right == 0) {
+    if (settings.wholeImageFilterRect ||
+        (RectEmpty(record.filterRect) && settings.filterRect.top == 0 &&
+         settings.filterRect.left == 0 && settings.filterRect.bottom == 0 &&
+         settings.filterRect.right == 0)) {
         record.filterRect = Rect{0, 0, static_cast<int16>(image.height),
                                  static_cast<int16>(image.width)};
     }
-    record.background = settings.background;
-    record.foreground = settings.foreground;
-    record.maxSpace = 64 * 1024 * 1024;
+    record.background = ColourField(settings.background, settings.colourFieldsHoldBytes);
+    record.foreground = ColourField(settings.foreground, settings.colourFieldsHoldBytes);
+    FillColourBytes(settings.background, settings.imageMode, record.backColor);
+    FillColourBytes(settings.foreground, settings.imageMode, record.foreColor);
+    record.maxSpace = settings.maxSpaceInKilobytes ? 64 * 1024 : 64 * 1024 * 1024;
     record.isFloating = settings.isFloating;
     record.haveMask = image.mask.empty() ? 0 : 1;
     record.autoMask = settings.autoMask;
@@ -210,10 +237,18 @@ void OpenHostSession(HostSession* session, const HostImage& image, const HostSet
 }
 
 void CloseHostSession(HostSession* session) {
-    FilterRecord& record = session->record;
-    if (record.descriptorParameters != nullptr && session->descriptorParameters.descriptor) {
-        HostDisposeHandle(session->descriptorParameters.descriptor);
-        session->descriptorParameters.descriptor = nullptr;
+    Handle& descriptor = session->descriptorParameters.descriptor;
+    // A plug-in that read the descriptor released it through the handle
+    // suite; without one it had to leave it to the host, which releases
+    // it here (as it does when it offered no descriptor suites at all).
+    if (!session->settings.haveHandleSuite && session->scriptGiven != nullptr &&
+        session->scriptGiven != descriptor) {
+        HostDisposeHandle(session->scriptGiven);
+    }
+    session->scriptGiven = nullptr;
+    if (descriptor != nullptr) {
+        HostDisposeHandle(descriptor);
+        descriptor = nullptr;
     }
     // The parameter block is the host's from its creation on; an own handle
     // of the plug-in's is left for the process to reclaim, as hosts do when
@@ -232,6 +267,13 @@ int16 CallSelector(HostSession* session, PluginEntryProc entry, int16 selector) 
 
 int16 RunFilterSession(HostSession* session, PluginEntryProc entry, bool withParameters) {
     int16 result = noErr;
+    if (!session->settings.keepParameters) {
+        // This host keeps no parameter block from an earlier run (the
+        // plug-in's own handle is left to the process) and always goes
+        // through Parameters.
+        session->record.parameters = nullptr;
+        withParameters = true;
+    }
     if (withParameters) {
         result = CallSelector(session, entry, filterSelectorParameters);
         if (result != noErr) return result;

@@ -51,6 +51,14 @@ struct HostSettings {
     Boolean isFloating = 0;
     int32 cancelAtPoll = 0;  // abortProc answers true from this poll on (1 = first); 0: never
     intptr_t parentWindow = 0;
+    // Host conventions (testhost/HostProfiles.h). The defaults are
+    // Photoshop's.
+    bool colourFieldsHoldBytes = false;  // foreground/background as 8-bit values (0..255)
+    bool keepParameters = true;          // false: every run starts with no parameter block,
+                                         // from Parameters
+    bool maxSpaceInKilobytes = false;
+    bool abortPumpsMessages = true;      // abortProc hooks may dispatch window messages
+    bool wholeImageFilterRect = false;   // filterRect the whole image, whatever the selection
 };
 
 struct HostSession;
@@ -87,6 +95,7 @@ struct HostSession {
     void* hookContext = nullptr;
 
     std::vector<ScriptItem> scriptIn;        // what the descriptor holds on Start
+    Handle scriptGiven = nullptr;            // the descriptor handle handed over
     std::vector<ScriptItem> scriptRecorded;  // what the plug-in wrote on Finish
 };
 

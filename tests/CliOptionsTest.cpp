@@ -161,6 +161,20 @@ TEST(CliOptions, HelpDocumentsEveryOption) {
     EXPECT_EQ(help.find("Usage: vorn "), 0u);
 }
 
+TEST(CliOptions, HostProfileByNameOrNames) {
+    CliOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--host-profile", "colour-bytes,no-handles", "a.png", "b.png"}, &options,
+                      &error))
+        << error;
+    EXPECT_EQ(options.hostProfile, "colour-bytes,no-handles");
+    CliOptions unknown;
+    EXPECT_FALSE(Parse({"--host-profile=gimp", "a.png", "b.png"}, &unknown, &error));
+    EXPECT_NE(error.find("--host-profile: no host profile 'gimp'"), std::string::npos) << error;
+    EXPECT_NE(HelpText("vornhost").find("--host-profile NAME"), std::string::npos);
+    EXPECT_NE(HelpText("vornhost").find("whole-filter-rect"), std::string::npos);
+}
+
 TEST(CliOptions, ResultCodesInPlainWords) {
     EXPECT_EQ(ResultText(memFullErr, 10), "the plug-in ran out of memory (result -108)");
     EXPECT_EQ(ResultText(filterBadParameters, -4),

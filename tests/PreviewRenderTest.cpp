@@ -522,6 +522,33 @@ TEST_F(PreviewTest, FilteredRenderShowsTheLabyrinthInsideTheWorkRect) {
     EXPECT_TRUE(seen[255]);
 }
 
+// The preview paints through the pass, so a host that gives its colours
+// as 8-bit values (the same in foreColor/backColor) sees them as given.
+TEST_F(PreviewTest, FilteredRenderShowsEightBitHostColours) {
+    MakeHost(&fake, plugInModeGrayScale, 1, 30, 30, 30, 30);
+    fake.record.foreground = {200, 200, 200};
+    fake.record.background = {30, 30, 30};
+    fake.record.foreColor[0] = 200;
+    fake.record.backColor[0] = 30;
+    FilterParameters parameters = {3};
+    char* block = reinterpret_cast<char*>(&parameters);
+    fake.record.parameters = &block;
+    ASSERT_EQ(OpenPreview(&fake), noErr);
+    RenderPreview(&fake.instance, true);
+    ASSERT_EQ(fake.result, noErr);
+    int32 walls = 0, corridors = 0;
+    for (int32 y = 0; y < 30; ++y) {
+        for (int32 x = 0; x < 30; ++x) {
+            const uint8_t shown = Pixel(fake, y, x, 0);
+            walls += shown == 200 ? 1 : 0;
+            corridors += shown == 30 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(walls, 0);
+    EXPECT_GT(corridors, 0);
+    EXPECT_EQ(walls + corridors, 30 * 30);
+}
+
 TEST_F(PreviewTest, WorkRectIsTheVisiblePartOfTheFilterRect) {
     MakeHost(&fake, plugInModeGrayScale, 1, 100, 100, 20, 20);
     fake.record.filterRect = {10, 10, 90, 90};

@@ -6,22 +6,25 @@
 # dialog-shots/ in the cross build folder (BMP, and PNG where ImageMagick is
 # installed).
 #
-# Wine converts the texts of a dialog made with DialogBoxParamA through the
-# ANSI code page, as Windows does; the run uses the Japanese one (932), in
-# which the template's texts survive, so they can be compared exactly.
+# The plug-in creates its dialogs with the wide-character dialog function,
+# so the template's Japanese texts reach the controls as written whatever
+# the ANSI code page; the run uses the C locale (Wine's code page 1252),
+# where the ANSI dialog function would turn them into question marks, and
+# reads them back with the wide-character text functions.
 #
 # The test keeps a prefix of its own: a wineserver started without the
 # display (by wineboot, or by another test) could not show the windows.
 export VORN_WINEPREFIX_NAME=wineprefix-dialogs
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
+wine_japanese_font
 make_work_folder win_filter_dialog.exe
 shots="$VORN_CROSS_DIR/dialog-shots"
 rm -rf "$shots"
 mkdir -p "$shots"
 cd "$work"
 timeout 600 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    LC_ALL=ja_JP.UTF-8 wine ./win_filter_dialog.exe "$VORN_PLUGIN" "$1"; status=$?
+    LC_ALL=C wine ./win_filter_dialog.exe "$VORN_PLUGIN" "$1"; status=$?
     timeout 60 wineserver -w
     exit $status' dialog "$shots"
 status=$?

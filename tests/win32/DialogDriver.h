@@ -231,4 +231,54 @@ inline void CheckCentredOnDesktop(HWND window) {
     WIN_CHECK_EQ(box.top, (desktop.top + desktop.bottom - height) / 3);
 }
 
+// What a dialog's template gave its window, seen before the plug-in's
+// dialog procedure changes anything: a hook on the host thread looks at
+// the first WM_INITDIALOG of a dialog window (class #32770) and keeps its
+// caption and whether the window is a wide-character one. Texts reach the
+// window as the template holds them only through the wide-character
+// dialog functions; the ANSI ones pass them through the ANSI code page.
+struct TemplateWatch {
+    bool seen = false;
+    bool unicode = false;
+    std::wstring caption;
+};
+
+inline TemplateWatch& WatchedTemplate() {
+    static TemplateWatch watch;
+    return watch;
+}
+
+inline LRESULT CALLBACK WatchInitDialog(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    TemplateWatch& watch = WatchedTemplate();
+    if (code == HC_ACTION && call != nullptr && call->message == WM_INITDIALOG && !watch.seen) {
+        char className[64] = {0};
+        GetClassNameA(call->hwnd, className, sizeof className);
+        if (strcmp(className, "#32770") == 0) {
+            wchar_t caption[128] = {0};
+            GetWindowTextW(call->hwnd, caption, 128);
+            watch.caption = caption;
+            watch.unicode = IsWindowUnicode(call->hwnd) != FALSE;
+            watch.seen = true;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Watches the next dialog the calling thread creates.
+inline HHOOK WatchNextTemplate() {
+    WatchedTemplate() = TemplateWatch();
+    return SetWindowsHookExW(WH_CALLWNDPROC, WatchInitDialog, nullptr, GetCurrentThreadId());
+}
+
+// The typeface of the font a window draws its text with (the dialog's
+// template font for a dialog and its controls).
+inline std::wstring FaceNameOf(HWND window) {
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    if (font == nullptr) return L"";
+    LOGFONTW description = {};
+    if (GetObjectW(font, sizeof description, &description) == 0) return L"";
+    return description.lfFaceName;
+}
+
 }  // namespace driver

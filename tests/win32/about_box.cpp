@@ -35,6 +35,13 @@ DWORD WINAPI WatchAbout(LPVOID parameter) {
     Sleep(300);
 
     WIN_CHECK_TEXT(box, L"");
+    WIN_CHECK(IsWindowUnicode(box));
+    // The template's typeface, "ＭＳ Ｐゴシック", whatever the ANSI code page.
+    const std::wstring face = driver::FaceNameOf(box);
+    if (face != L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF") {
+        printf("About box font is \"%s\"\n", driver::Shown(face).c_str());
+        WIN_CHECK(false);
+    }
     const LONG style = GetWindowLongA(box, GWL_STYLE);
     WIN_CHECK((style & WS_CAPTION) == 0);
     WIN_CHECK((style & WS_SYSMENU) == 0);

@@ -248,6 +248,12 @@ int32 SliderPosition(HWND dialog) {
 
 void CheckControls(HWND dialog) {
     WIN_CHECK_TEXT(dialog, L"Vorn 1.0.5");
+    // The template's typeface, "ＭＳ Ｐゴシック", whatever the ANSI code page.
+    const std::wstring face = driver::FaceNameOf(dialog);
+    if (face != L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF") {
+        printf("dialog font is \"%s\"\n", driver::Shown(face).c_str());
+        WIN_CHECK(false);
+    }
     const struct {
         int id;
         const char* className;
@@ -557,8 +563,20 @@ void CheckDialogInUse(PluginEntryProc entry, const std::string& shots) {
     watch.side = &side;
     watch.shots = shots;
     watch.scenario = [&](Watch* w, HWND dialog) { UseDialog(w, dialog, &use); };
+    HHOOK templateHook = driver::WatchNextTemplate();
+    WIN_CHECK(templateHook != nullptr);
     const int16 result = RunWithDialog(&session, entry, &watch);
+    if (templateHook != nullptr) UnhookWindowsHookEx(templateHook);
     printf("dialog in use: result %d, Amount %d\n", result, driver::HostAmount(&session));
+    // The template's caption, "ﾀﾞｲｱﾛｸﾞ", reached the window as written,
+    // before the dialog replaced it.
+    const driver::TemplateWatch& created = driver::WatchedTemplate();
+    WIN_CHECK(created.seen);
+    WIN_CHECK(created.unicode);
+    if (created.caption != L"\xFF80\xFF9E\xFF72\xFF71\xFF9B\xFF78\xFF9E") {
+        printf("template caption read back as \"%s\"\n", driver::Shown(created.caption).c_str());
+        WIN_CHECK(false);
+    }
     WIN_CHECK(watch.sawDialog);
     WIN_CHECK(watch.dialogEnded);
     WIN_CHECK_EQ(result, noErr);

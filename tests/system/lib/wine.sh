@@ -98,3 +98,18 @@ run_wine_x() {
 screenshot() {
     import -display "$DISPLAY" -window root "$1"
 }
+
+# wine_japanese_font: draws the dialogs' template font "ＭＳ Ｐゴシック"
+# with IPAPGothic (fonts-ipafont-gothic), whatever the locale. Wine maps the
+# Japanese font names to installed fonts only under a Japanese code page;
+# Windows has the font, or links its UI font to one with these glyphs.
+wine_japanese_font() {
+    local file="$WINEPREFIX/vorn-japanese-font.reg"
+    [ -f "$file" ] && return 0
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+        '"ＭＳ Ｐゴシック"="IPAPGothic"' '' |
+        iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$file.new"
+    timeout 60 wine regedit /S "$(winepath -w "$file.new" 2> /dev/null || echo "$file.new")" &&
+        timeout 60 wineserver -w && mv "$file.new" "$file"
+}
