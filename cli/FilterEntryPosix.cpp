@@ -3,6 +3,8 @@
 #include "cli/FilterEntry.h"
 
 #include "entry/Selectors.h"
+#include "host/GlobalMemory.h"
+#include "host/Handles.h"
 
 bool OpenFilterEntry(const std::string& pluginPath, FilterEntry* filter, std::string* error) {
     if (!pluginPath.empty()) {
@@ -16,6 +18,14 @@ bool OpenFilterEntry(const std::string& pluginPath, FilterEntry* filter, std::st
 }
 
 void CloseFilterEntry(FilterEntry* filter) { filter->entry = nullptr; }
+
+void ReleasePluginData(HostSession* session) {
+    if (session->data != 0) FreeGlobalLocked(reinterpret_cast<void*>(session->data));
+    session->data = 0;
+    // Left alone when it is a handle of the host's own making.
+    if (session->record.parameters != nullptr) DisposeOwnHandle(session->record.parameters);
+    session->record.parameters = nullptr;
+}
 
 bool ReadFilterProperties(const std::string&, std::vector<PiplProperties>*, std::string* error) {
     *error = "--list needs the Win32 host vornhost.exe, which loads .8bf files";

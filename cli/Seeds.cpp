@@ -1,0 +1,7 @@
+#include "cli/Seeds.h"
+
+uint32_t RuntimeSeedFor(uint32_t seed) { return (seed & maxSeed) + 1u; }
+
+uint32_t FileSeed(uint32_t seed, uint32_t index) {
+    return uint32_t((uint64_t(seed & maxSeed) + index) % (uint64_t(maxSeed) + 1));
+}
