@@ -42,6 +42,27 @@ void OnInterrupt(int signal) {
     raise(signal);
 }
 
+// /dev/stdout, /dev/stderr, /dev/fd/N and /proc/self/fd/N name a descriptor
+// this process holds; writing to them means writing to that descriptor (at
+// its offset, as the shell set it up), not replacing whatever it leads to.
+int DescriptorNamed(const std::string& path) {
+    if (path == "/dev/stdout") return STDOUT_FILENO;
+    if (path == "/dev/stderr") return STDERR_FILENO;
+    for (const char* prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        const size_t length = strlen(prefix);
+        if (path.compare(0, length, prefix) != 0 || path.size() == length ||
+            path.size() > length + 6)
+            continue;
+        int fd = 0;
+        for (size_t at = length; at < path.size(); ++at) {
+            if (path[at] < '0' || path[at] > '9') return -1;
+            fd = fd * 10 + (path[at] - '0');
+        }
+        return fd;
+    }
+    return -1;
+}
+
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -74,6 +95,11 @@ bool InspectOutput(const std::string& path, std::string* finalPath, OutputKind* 
                    std::string* reason) {
     std::string current = path;
     for (int hops = 0;; ++hops) {
+        if (DescriptorNamed(current) >= 0) {
+            *finalPath = current;
+            *kind = outputDevice;
+            return true;
+        }
         struct stat info;
         if (lstat(current.c_str(), &info) != 0) {
             if (errno != ENOENT) {
@@ -116,7 +142,9 @@ bool InspectOutput(const std::string& path, std::string* finalPath, OutputKind* 
 FILE* OpenExistingForWriting(const std::string& path, std::string* reason) {
     // Neither created nor truncated: a device or FIFO stays what it is. A
     // FIFO waits here for its reader; a signal ends the wait.
-    const int fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    const int named = DescriptorNamed(path);
+    const int fd = named >= 0 ? fcntl(named, F_DUPFD_CLOEXEC, 3)
+                              : open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (file == nullptr) {
         *reason = strerror(errno);

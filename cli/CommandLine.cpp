@@ -195,6 +195,7 @@ int FilterStream(const CliOptions& options, FILE* in, const std::string& input,
 
     const int16 result = options.dialog ? RunFilterFromMenu(session.get(), filter.entry)
                                         : RunFilterSession(session.get(), filter.entry, false);
+    SetPhase(&run->progress, phaseWriting, 0);
     PngImage output;
     if (result == noErr) output = PngFromHostResult(image, session->source, session->result);
     ReleasePluginData(session.get());
