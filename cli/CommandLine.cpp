@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -230,7 +231,15 @@ int FilterOne(const CliOptions& options, const std::string& input, const std::st
         CloseInputFile(in);
         return InterruptRequested() ? Cancelled(output, message) : exitFailure;
     }
-    int status = FilterStream(options, in, input, &target, run, message);
+    // The host keeps images in standard containers; running out of memory
+    // there still closes both ends (no temporary stays behind).
+    int status;
+    try {
+        status = FilterStream(options, in, input, &target, run, message);
+    } catch (const std::bad_alloc&) {
+        error = "out of memory";
+        status = exitFailure;
+    }
     CloseInputFile(in);
     if (status == exitSuccess && InterruptRequested()) status = Cancelled(output, message);
     if (status != exitSuccess) {

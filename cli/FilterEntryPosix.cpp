@@ -3,6 +3,8 @@
 #include "cli/FilterEntry.h"
 
 #include "entry/Selectors.h"
+#include "filter/ResolutionFactor.h"
+#include "labyrinth/Labyrinth.h"
 #include "host/GlobalMemory.h"
 #include "host/Handles.h"
 
@@ -11,6 +13,12 @@ bool OpenFilterEntry(const std::string& pluginPath, FilterEntry* filter, std::st
         *error = "--plugin needs the Win32 host vornhost.exe; vorn has the filter built in";
         return false;
     }
+    // Each run finds the plug-in as freshly loaded, as the Win32 host loads
+    // the .8bf for each run: the module-level state the labyrinth carries
+    // from one run to the next starts over, so a seed gives the same
+    // labyrinth whatever ran before in this process.
+    ResetDirectionOrder();
+    resolutionWidth = 0;
     filter->entry = PluginMain;
     filter->module = nullptr;
     filter->haveProperties = false;
