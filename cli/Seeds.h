@@ -1,8 +1,10 @@
-// What --seed hands the C runtime's generator. glibc's srand treats 0 as 1,
-// and msvcrt's generator never lets the top bit of its seed reach a
-// number it draws; so the accepted seeds are 0..maxSeed and each is handed
-// over as seed + 1 (1..2^31): no two accepted seeds start either runtime
-// in the same state.
+// What --seed hands the C runtime's generator. glibc's srand takes 0 as 1,
+// and msvcrt's generator never lets the top bit of its seed reach a number
+// it draws. So the accepted seeds are 0..maxSeed; each is handed over as it
+// is, except 0, which is handed over as 2^31: glibc starts from a state of
+// its own for it, and msvcrt, which sees only the lower 31 bits, from its
+// own seed 0. No two accepted seeds start either runtime in the same state,
+// and every other seed draws the labyrinth it always drew.
 #pragma once
 
 #include <cstdint>

@@ -221,6 +221,8 @@ TEST(CliEndpoints, EverySeedStartsTheGeneratorItsOwnWay) {
         low31.insert(value & 0x7fffffffu);  // msvcrt sees only these bits
     }
     EXPECT_EQ(handed.size(), sizeof seeds / sizeof seeds[0]);
+    EXPECT_EQ(RuntimeSeedFor(1), 1u);  // every seed but 0 as it always was
+    EXPECT_EQ(RuntimeSeedFor(maxSeed), maxSeed);
     EXPECT_EQ(low31.size(), sizeof seeds / sizeof seeds[0]);
     srand(RuntimeSeedFor(0));
     const int first = rand();

@@ -34,7 +34,7 @@ expect_error() {
     elif [ "$(grep -c '^vornhost: error:' stderr.txt)" -ne 1 ] ||
         ! grep -q "^vornhost: error: .*$text" stderr.txt; then
         fail "$what: expected one error line with '$text', got: $(cat stderr.txt)"
-    elif [ -n "$output" ] && { [ -e "$output" ] || compgen -G "$output.vorn-*.tmp" > /dev/null; }; then
+    elif [ -n "$output" ] && { [ -e "$output" ] || compgen -G "$(dirname "$output")/.vorn-*" > /dev/null; }; then
         fail "$what: $output (or a temporary) was left behind"
     else
         pass "$what (exit $status): $(grep '^vornhost:' stderr.txt)"
