@@ -112,7 +112,11 @@ bool WritePngInto(OutputTarget* target, const PngImage& image, PhaseProgress* pr
 bool ReadSelection(const CliOptions& options, const PngImage& image, std::vector<uint8_t>* mask,
                    std::string* error) {
     PngImage maskImage;
-    if (!ReadPngFile(options.maskPath, &maskImage, error)) return false;
+    FILE* file = nullptr;
+    if (!OpenInputFile(options.maskPath, &file, error)) return false;
+    const bool read = ReadPngStream(file, QuotePath(options.maskPath), &maskImage, error);
+    CloseInputFile(file);
+    if (!read) return false;
     if (!MaskFromPng(maskImage, image.width, image.height, mask, error)) {
         *error = QuotePath(options.maskPath) + ": " + *error;
         return false;
