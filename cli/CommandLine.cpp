@@ -279,8 +279,16 @@ int FilterImage(const CliOptions& options, const std::string& input, const std::
         batchLabel.empty() ? std::string()
                            : run.progress.label + " -> " + QuotePath(output) + "  " +
                                  SecondsText(ProgressSeconds(&run.progress));
-    const bool lineDrawn = EndProgress(&run.progress, status == exitSuccess ? written : std::string());
-    if (status == exitSuccess && !written.empty() && !lineDrawn) fprintf(stderr, "%s\n", written.c_str());
+    // A drawn progress line ends as the file's one line: written (several
+    // files), as it stood (one file), or the error or interruption.
+    std::string last = written;
+    if (status == exitFailure) last = std::string(programName) + ": error: " + message;
+    if (status == exitCancelled) last = std::string(programName) + ": " + message;
+    if (EndProgress(&run.progress, last)) {
+        if (status == exitSuccess && !message.empty()) Note(message);
+        return status;
+    }
+    if (status == exitSuccess && !written.empty()) fprintf(stderr, "%s\n", written.c_str());
     if (status == exitFailure) return Fail(message);
     if (!message.empty()) Note(message);
     return status;
