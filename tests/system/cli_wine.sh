@@ -99,6 +99,32 @@ expect_error "unwritable output" "cannot write no/such/o6.png" no/such/o6.png sa
 expect_error "output is the input" "is the input file" "" sample.png sample.png
 cmp -s sample.png "$samples/sample.png" && pass "the input was left as it was" || fail "the input was changed"
 
+# --- endpoints, seeds and several files ----------------------------------
+host_run --seed 1 - - < sample.png > streamed.png 2> stderr.txt
+cmp -s streamed.png plain.png && pass "- in and - out: the same image as with file names" ||
+    fail "- -: $(cat stderr.txt)"
+host_run --seed 1 sample.png NUL 2> stderr.txt
+status=$?
+[ $status -eq 0 ] && [ ! -e NUL ] && ! compgen -G ".vorn-*" > /dev/null &&
+    pass "NUL as OUTPUT is written into as a device" || fail "NUL: exit $status, $(cat stderr.txt)"
+host_run --seed 0 sample.png seed0.png
+if "$labcheck" same seed0.png plain.png; then fail "--seed 0 and --seed 1 gave the same labyrinth"
+else pass "--seed 0 and --seed 1 differ"; fi
+mkdir batch out
+cp sample.png batch/a.png
+cp sample.png batch/c.png
+printf 'not an image\n' > batch/b.png
+host_run --seed 1 batch/a.png batch/b.png batch/c.png -o out 2> several.txt
+status=$?
+host_run --seed 3 sample.png seed3.png
+if [ $status -eq 1 ] && "$labcheck" same out/a.png plain.png && "$labcheck" same out/c.png seed3.png &&
+    [ ! -e out/b.png ] && grep -q "^vornhost: error: batch/b.png: not a PNG file" several.txt &&
+    grep -q "^vornhost: 2 of 3 files written, 1 failed: batch/b.png" several.txt; then
+    pass "several files: the others written with seeds N and N+2, exit 1, a summary"
+else
+    fail "several files: exit $status, $(ls out), $(cat several.txt)"
+fi
+
 # --- each host refuses the other architecture's plug-in ----------------------
 if [ "$VORN_ARCH" = x64 ]; then
     other_host="${VORN_WIN32_DIR:-}/vornhost.exe"
