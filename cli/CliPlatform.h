@@ -52,7 +52,9 @@ bool StderrIsTerminal();
 // the rest of the run.
 void InstallInterruptHandler();
 bool InterruptRequested();
-void RememberTemporaryFile(const std::string& path);
+// file: the temporary's open stream (Win32 cannot delete an open file, so
+// the handler closes it first).
+void RememberTemporaryFile(const std::string& path, FILE* file);
 void ForgetTemporaryFile();
 
 // While blocked, Ctrl-C goes to other threads of the process; threads made

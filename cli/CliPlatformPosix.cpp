@@ -207,7 +207,7 @@ void InstallInterruptHandler() {
 
 bool InterruptRequested() { return interruptCount != 0; }
 
-void RememberTemporaryFile(const std::string& path) {
+void RememberTemporaryFile(const std::string& path, FILE*) {
     temporaryKnown = 0;
     std::atomic_signal_fence(std::memory_order_seq_cst);
     if (path.size() >= sizeof temporaryName) return;

@@ -17,6 +17,7 @@ volatile LONG interruptCount = 0;
 // The temporary file a second Ctrl-C removes; written only while
 // temporaryKnown is 0.
 char temporaryName[MAX_PATH * 4];
+HANDLE temporaryHandle = INVALID_HANDLE_VALUE;
 volatile LONG temporaryKnown = 0;
 
 // The console runs the handler on a thread of its own. The first Ctrl-C is
@@ -25,7 +26,12 @@ volatile LONG temporaryKnown = 0;
 BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
     if (InterlockedExchange(&interruptCount, 1) == 0) return TRUE;
-    if (InterlockedCompareExchange(&temporaryKnown, 0, 0) != 0) DeleteFileA(temporaryName);
+    if (InterlockedCompareExchange(&temporaryKnown, 0, 0) != 0) {
+        // The main thread may still be writing into it; it ends with the
+        // process right after.
+        CloseHandle(temporaryHandle);
+        DeleteFileA(temporaryName);
+    }
     ExitProcess(130);
     return TRUE;
 }
@@ -145,10 +151,11 @@ void InstallInterruptHandler() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); 
 
 bool InterruptRequested() { return InterlockedCompareExchange(&interruptCount, 0, 0) != 0; }
 
-void RememberTemporaryFile(const std::string& path) {
+void RememberTemporaryFile(const std::string& path, FILE* file) {
     InterlockedExchange(&temporaryKnown, 0);
     if (path.size() >= sizeof temporaryName) return;
     memcpy(temporaryName, path.c_str(), path.size() + 1);
+    temporaryHandle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
     InterlockedExchange(&temporaryKnown, 1);
 }
 

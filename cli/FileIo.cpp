@@ -66,7 +66,7 @@ bool BeginOutput(const std::string& path, OutputTarget* target, std::string* err
         target->temporary.clear();
         return WriteFailure(*target, reason, error);
     }
-    RememberTemporaryFile(target->temporary);
+    RememberTemporaryFile(target->temporary, target->file);
     return true;
 }
 

@@ -125,6 +125,48 @@ else
     fail "several files: exit $status, $(ls out), $(cat several.txt)"
 fi
 
+# --- Ctrl-C during a long generation --------------------------------------
+# Wine turns SIGINT into the console's Ctrl-C event. timeout runs in the
+# foreground so that each signal reaches the host once.
+"$labcheck" make 6000 6000 3 8 large.png
+# ctrl_c_run COUNT: Ctrl-C COUNT times once the labyrinth is being built;
+# sets status and seconds (from the last one to the end).
+ctrl_c_run() {
+    rm -f long.png progress.txt
+    timeout --foreground 120 wine "$host" --amount 1 --progress large.png long.png 2> progress.txt &
+    local pid=$! tries=600
+    until grep -q "building the labyrinth" progress.txt 2> /dev/null || [ $tries -eq 0 ]; do
+        sleep 0.1
+        tries=$((tries - 1))
+    done
+    sleep 0.3
+    kill -INT $pid
+    if [ "$1" -eq 2 ]; then
+        sleep 0.3
+        kill -INT $pid
+    fi
+    local start
+    start=$(date +%s.%N)
+    wait $pid
+    status=$?
+    seconds=$(echo "$(date +%s.%N) - $start" | bc)
+}
+ctrl_c_run 2
+if [ $status -eq 130 ] && [ "$(echo "$seconds < 1.5" | bc)" -eq 1 ] &&
+    ! tr '\r' '\n' < progress.txt | grep -q painting && [ ! -e long.png ] &&
+    ! compgen -G ".vorn-*" > /dev/null; then
+    pass "a second Ctrl-C ends the generation at once (${seconds}s), nothing left"
+else
+    fail "second Ctrl-C: exit $status, ${seconds}s, $(tr '\r' '\n' < progress.txt | tail -2)"
+fi
+ctrl_c_run 1
+if [ $status -eq 130 ] && grep -q "interrupted; long.png was not written" progress.txt &&
+    [ ! -e long.png ] && ! compgen -G ".vorn-*" > /dev/null; then
+    pass "one Ctrl-C during the generation stops the run at the next point it can"
+else
+    fail "one Ctrl-C: exit $status, $(tr '\r' '\n' < progress.txt | tail -2)"
+fi
+
 # --- each host refuses the other architecture's plug-in ----------------------
 if [ "$VORN_ARCH" = x64 ]; then
     other_host="${VORN_WIN32_DIR:-}/vornhost.exe"
