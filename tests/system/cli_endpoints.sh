@@ -150,6 +150,20 @@ for signal in INT TERM; do
     fi
 done
 
+mkfifo no-reader.fifo
+"$vorn" in.png no-reader.fifo 2> stderr.txt &
+pid=$!
+pids+=($pid)
+sleep 0.5
+kill -INT $pid
+wait $pid
+status=$?
+if [ $status -eq 130 ] && [ -p no-reader.fifo ] && grep -q "interrupted" stderr.txt; then
+    pass "Ctrl-C while waiting for a FIFO's reader: exit 130, $(cat stderr.txt)"
+else
+    fail "Ctrl-C while waiting on a FIFO output: exit $status, $(cat stderr.txt)"
+fi
+
 # --- symbolic links -------------------------------------------------------
 mkdir real
 printf 'an older result\n' > real/target.png
