@@ -127,13 +127,18 @@ fi
 
 # --- Ctrl-C during a long generation --------------------------------------
 # Wine turns SIGINT into the console's Ctrl-C event. timeout runs in the
-# foreground so that each signal reaches the host once.
+# foreground so that each signal reaches the host once, and a 64-bit host is
+# started by wine64 itself (wine would run it from a start.exe of its own,
+# which is what a signal would reach).
+loader=wine
+[ "$VORN_ARCH" = x64 ] && loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
 "$labcheck" make 6000 6000 3 8 large.png
 # ctrl_c_run COUNT: Ctrl-C COUNT times once the labyrinth is being built;
 # sets status and seconds (from the last one to the end).
 ctrl_c_run() {
     rm -f long.png progress.txt
-    timeout --foreground 120 wine "$host" --amount 1 --progress large.png long.png 2> progress.txt &
+    timeout --foreground 120 "$loader" "$host" --amount 1 --progress large.png long.png \
+        2> progress.txt &
     local pid=$! tries=600
     until grep -q "building the labyrinth" progress.txt 2> /dev/null || [ $tries -eq 0 ]; do
         sleep 0.1
