@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "cli/ColorText.h"
+#include "cli/Seeds.h"
 #include "testhost/HostProfiles.h"
 
 #include <cctype>
@@ -16,7 +17,8 @@ bool Fail(std::string* error, const std::string& reason) {
 // Options that take a value, in the form "--name VALUE" or "--name=VALUE".
 bool TakesValue(const std::string& name) {
     return name == "--amount" || name == "--fg" || name == "--bg" || name == "--mask" ||
-           name == "--seed" || name == "--plugin" || name == "--list" || name == "--host-profile";
+           name == "--seed" || name == "--plugin" || name == "--list" || name == "-o" ||
+           name == "--output-dir" || name == "--format" || name == "--host-profile";
 }
 
 bool ApplyValue(const std::string& name, const std::string& value, CliOptions* options,
@@ -37,8 +39,9 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions* o
         options->maskPath = value;
     } else if (name == "--seed") {
         int64_t seed;
-        if (!ParseWholeNumber(value, 0, 4294967295LL, &seed))
-            return Fail(error, "--seed needs a whole number from 0 to 4294967295, not '" + value + "'");
+        if (!ParseWholeNumber(value, 0, maxSeed, &seed))
+            return Fail(error, "--seed needs a whole number from 0 to " + std::to_string(maxSeed) +
+                                   ", not '" + value + "'");
         options->seed = uint32_t(seed);
         options->seedGiven = true;
     } else if (name == "--plugin") {
@@ -51,6 +54,12 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions* o
         std::string why;
         if (!ApplyHostProfiles(value, &scratch, &why)) return Fail(error, "--host-profile: " + why);
         options->hostProfile = value;
+    } else if (name == "-o" || name == "--output-dir") {
+        options->outputDir = value;
+    } else if (name == "--format") {
+        options->format = value[0] == '.' ? value.substr(1) : value;
+        if (options->format.empty() || options->format.find_first_of("/\\") != std::string::npos)
+            return Fail(error, "--format needs an extension such as png, not '" + value + "'");
     }
     return true;
 }
@@ -122,6 +131,12 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
         if (options->list && options->about) return Fail(error, "--list and --about exclude each other");
         return true;
     }
+    if (!options->outputDir.empty()) {
+        if (positional.empty()) return Fail(error, "INPUT... are needed before -o DIR (see --help)");
+        options->inputs = positional;
+        return true;
+    }
+    if (!options->format.empty()) return Fail(error, "--format goes with -o DIR (see --help)");
     if (positional.size() != 2)
         return Fail(error, positional.size() < 2 ? "INPUT.png and OUTPUT.png are needed (see --help)"
                                                  : "unexpected argument " + positional[2]);

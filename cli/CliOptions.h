@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 enum ProgressMode { progressAuto, progressAlways, progressNever };
 
@@ -19,6 +20,11 @@ struct CliOptions {
     std::string maskPath;
     std::string input;
     std::string output;
+    // Several files at once: INPUT... -o DIR [--format EXT]; inputs then
+    // holds every INPUT (input and output stay empty).
+    std::vector<std::string> inputs;
+    std::string outputDir;
+    std::string format;  // without the dot; empty: each input's own extension
     int16 amount = VORN_DEFAULT_AMOUNT;
     RGBColor foreground = {0, 0, 0};
     RGBColor background = {65535, 65535, 65535};

@@ -3,28 +3,63 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // "vorn" or "vornhost", for messages.
 extern const char* const programName;
 
+// The characters that end a folder's part of a path ("/"; "\\/:" on Win32).
+extern const char* const pathSeparators;
+
 uint32_t CurrentProcessId();
+
+bool IsFolder(const std::string& path);
 
 // A seed that differs from run to run (time, process, clock).
 uint32_t FreshSeed();
 
-// Renames from over to (replacing to when it exists).
-bool MoveFileOver(const std::string& from, const std::string& to, std::string* error);
+// Renames from over to (replacing to when it exists); reason: why not.
+bool MoveFileOver(const std::string& from, const std::string& to, std::string* reason);
+
+// What an output name leads to, after following symbolic links (a dangling
+// link leads to where its target would be made).
+enum OutputKind { outputNewFile, outputRegularFile, outputDevice };
+// Refuses a folder and an existing file its owner made read-only.
+bool InspectOutput(const std::string& path, std::string* finalPath, OutputKind* kind,
+                   std::string* reason);
+// An existing device or FIFO opened for writing, as it is (never truncated
+// or replaced).
+FILE* OpenExistingForWriting(const std::string& path, std::string* reason);
+// A new file with a short name of its own (".vorn-<process>-<n>.tmp") in
+// the folder of path, opened for writing; keepMode: it gets the permissions
+// of the existing file at path.
+FILE* CreateTemporaryBeside(const std::string& path, bool keepMode, std::string* temporary,
+                            std::string* reason);
+// Standard input and output carry image bytes unchanged (Win32: no text
+// mode).
+void UseBinaryMode(FILE* stream);
 
 // True when both names lead to the same existing file.
 bool SameExistingFile(const std::string& a, const std::string& b);
 
 bool StderrIsTerminal();
 
-// Ctrl-C: the first one is noted (the filter then stops at its next poll);
-// the handler stays installed for the rest of the run.
+// Ctrl-C and SIGTERM: the first one is noted, and the run stops at the next
+// point where it can (a blocking open or read is cut short, the filter
+// stops at its next poll); a second one ends the process at once, after
+// removing the temporary file named below. The handler stays installed for
+// the rest of the run.
 void InstallInterruptHandler();
 bool InterruptRequested();
+// file: the temporary's open stream (Win32 cannot delete an open file, so
+// the handler closes it first).
+void RememberTemporaryFile(const std::string& path, FILE* file);
+void ForgetTemporaryFile();
+
+// While blocked, Ctrl-C goes to other threads of the process; threads made
+// meanwhile keep it blocked (the progress ticker never takes it).
+void BlockInterrupts(bool block);
 
 // Lets windows of the plug-in stay responsive while the host polls (Win32);
 // nothing to do elsewhere.

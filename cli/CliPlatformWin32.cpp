@@ -2,15 +2,37 @@
 
 #include <windows.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
 const char* const programName = "vornhost";
+const char* const pathSeparators = "\\/:";
 
 namespace {
 
-volatile LONG interruptRequested = 0;
+volatile LONG interruptCount = 0;
+// The temporary file a second Ctrl-C removes; written only while
+// temporaryKnown is 0.
+char temporaryName[MAX_PATH * 4];
+HANDLE temporaryHandle = INVALID_HANDLE_VALUE;
+volatile LONG temporaryKnown = 0;
 
+// The console runs the handler on a thread of its own. The first Ctrl-C is
+// noted (the plug-in's thread picks it up at its next poll); the second
+// removes the temporary and ends the process at once.
 BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-    InterlockedExchange(&interruptRequested, 1);
+    if (InterlockedExchange(&interruptCount, 1) == 0) return TRUE;
+    if (InterlockedCompareExchange(&temporaryKnown, 0, 0) != 0) {
+        // The main thread may still be writing into it; it ends with the
+        // process right after.
+        CloseHandle(temporaryHandle);
+        DeleteFileA(temporaryName);
+    }
+    ExitProcess(130);
     return TRUE;
 }
 
@@ -21,6 +43,13 @@ bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
     const bool ok = GetFileInformationByHandle(file, info) != 0;
     CloseHandle(file);
     return ok;
+}
+
+std::string ErrorReason(DWORD code) { return "error " + std::to_string(code); }
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/:");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -34,10 +63,75 @@ uint32_t FreshSeed() {
            (CurrentProcessId() << 16);
 }
 
-bool MoveFileOver(const std::string& from, const std::string& to, std::string* error) {
+bool MoveFileOver(const std::string& from, const std::string& to, std::string* reason) {
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-    *error = "cannot write " + to + " (error " + std::to_string(GetLastError()) + ")";
+    *reason = ErrorReason(GetLastError());
     return false;
+}
+
+// No links are followed here: a name is a disk file, a folder, or a device
+// (NUL, CON, a pipe).
+bool InspectOutput(const std::string& path, std::string* finalPath, OutputKind* kind,
+                   std::string* reason) {
+    *finalPath = path;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        *reason = "is a folder";
+        return false;
+    }
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *kind = outputNewFile;
+        return true;
+    }
+    const DWORD type = GetFileType(file);
+    CloseHandle(file);
+    *kind = type == FILE_TYPE_DISK ? outputRegularFile : outputDevice;
+    if (*kind == outputRegularFile && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY)) {
+        *reason = "the file is read-only";
+        return false;
+    }
+    return true;
+}
+
+FILE* OpenExistingForWriting(const std::string& path, std::string* reason) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (file == nullptr) *reason = strerror(errno);
+    return file;
+}
+
+FILE* CreateTemporaryBeside(const std::string& path, bool, std::string* temporary,
+                            std::string* reason) {
+    static uint32_t counter = 0;
+    const std::string folder = FolderOf(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *temporary = folder + ".vorn-" + std::to_string(CurrentProcessId()) + "-" +
+                     std::to_string(counter++) + ".tmp";
+        const int fd = _open(temporary->c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                             _S_IREAD | _S_IWRITE);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            *reason = strerror(errno);
+            return nullptr;
+        }
+        FILE* file = _fdopen(fd, "wb");
+        if (file != nullptr) return file;
+        *reason = strerror(errno);
+        _close(fd);
+        DeleteFileA(temporary->c_str());
+        return nullptr;
+    }
+    *reason = strerror(EEXIST);
+    return nullptr;
+}
+
+void UseBinaryMode(FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool SameExistingFile(const std::string& a, const std::string& b) {
@@ -53,11 +147,22 @@ bool StderrIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
-// The console runs the handler on a thread of its own; it only notes the
-// request, which the plug-in's thread picks up at its next abortProc poll.
 void InstallInterruptHandler() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
-bool InterruptRequested() { return InterlockedCompareExchange(&interruptRequested, 0, 0) != 0; }
+bool InterruptRequested() { return InterlockedCompareExchange(&interruptCount, 0, 0) != 0; }
+
+void RememberTemporaryFile(const std::string& path, FILE* file) {
+    InterlockedExchange(&temporaryKnown, 0);
+    if (path.size() >= sizeof temporaryName) return;
+    memcpy(temporaryName, path.c_str(), path.size() + 1);
+    temporaryHandle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    InterlockedExchange(&temporaryKnown, 1);
+}
+
+void ForgetTemporaryFile() { InterlockedExchange(&temporaryKnown, 0); }
+
+// Console control events arrive on a thread of the console's own.
+void BlockInterrupts(bool) {}
 
 void PumpWindowMessages() {
     MSG message;

@@ -1,53 +1,128 @@
 #include "cli/FileIo.h"
 
 #include "cli/CliPlatform.h"
+#include "cli/PathText.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
 std::string SystemReason() { return strerror(errno); }
 
+bool WriteFailure(const OutputTarget& target, const std::string& reason, std::string* error) {
+    *error = "cannot write " + QuotePath(target.path) + ": " + reason;
+    return false;
+}
+
+void ResetTarget(OutputTarget* target) {
+    target->file = nullptr;
+    target->temporary.clear();
+    target->direct = false;
+}
+
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        *error = "cannot read " + path + ": " + SystemReason();
-        return false;
+bool OpenInputFile(const std::string& path, FILE** file, std::string* error) {
+    if (path == "-") {
+        UseBinaryMode(stdin);
+        *file = stdin;
+        return true;
     }
+    // A FIFO blocks here until a writer comes; Ctrl-C ends the wait (EINTR).
+    *file = fopen(path.c_str(), "rb");
+    if (*file != nullptr) return true;
+    *error = "cannot read " + QuotePath(path) + ": " + SystemReason();
+    return false;
+}
+
+void CloseInputFile(FILE* file) {
+    if (file != nullptr && file != stdin) fclose(file);
+}
+
+bool BeginOutput(const std::string& path, OutputTarget* target, std::string* error) {
+    target->path = path;
+    ResetTarget(target);
+    if (path == "-") {
+        UseBinaryMode(stdout);
+        target->finalPath = path;
+        target->file = stdout;
+        target->direct = true;
+        return true;
+    }
+    OutputKind kind;
+    std::string reason;
+    if (!InspectOutput(path, &target->finalPath, &kind, &reason))
+        return WriteFailure(*target, reason, error);
+    if (kind == outputDevice) {
+        target->file = OpenExistingForWriting(target->finalPath, &reason);
+        if (target->file == nullptr) return WriteFailure(*target, reason, error);
+        target->direct = true;
+        return true;
+    }
+    target->file = CreateTemporaryBeside(target->finalPath, kind == outputRegularFile,
+                                         &target->temporary, &reason);
+    if (target->file == nullptr) {
+        target->temporary.clear();
+        return WriteFailure(*target, reason, error);
+    }
+    RememberTemporaryFile(target->temporary, target->file);
+    return true;
+}
+
+bool CommitOutput(OutputTarget* target, std::string* error) {
+    if (target->file == nullptr) return WriteFailure(*target, "it was not opened", error);
+    bool ok = fflush(target->file) == 0 && ferror(target->file) == 0;
+    std::string reason = ok ? std::string() : SystemReason();
+    if (target->file != stdout && fclose(target->file) != 0 && ok) {
+        ok = false;
+        reason = SystemReason();
+    }
+    target->file = nullptr;
+    if (ok && !target->temporary.empty() &&
+        !MoveFileOver(target->temporary, target->finalPath, &reason))
+        ok = false;
+    if (!target->temporary.empty()) {
+        if (!ok) remove(target->temporary.c_str());
+        ForgetTemporaryFile();
+    }
+    ResetTarget(target);
+    return ok || WriteFailure(*target, reason, error);
+}
+
+void AbandonOutput(OutputTarget* target) {
+    if (target->file != nullptr && target->file != stdout) fclose(target->file);
+    if (target->file == stdout) fflush(stdout);
+    if (!target->temporary.empty()) {
+        remove(target->temporary.c_str());
+        ForgetTemporaryFile();
+    }
+    ResetTarget(target);
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
+    FILE* file = nullptr;
+    if (!OpenInputFile(path, &file, error)) return false;
     bytes->clear();
     uint8_t chunk[65536];
     size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
-    const bool failed = ferror(file) != 0;
-    if (failed) *error = "cannot read " + path + ": " + SystemReason();
-    fclose(file);
-    return !failed;
-}
-
-std::string TemporaryPathFor(const std::string& path) {
-    return path + ".vorn-" + std::to_string(CurrentProcessId()) + ".tmp";
+    while (!InterruptRequested() && (got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes->insert(bytes->end(), chunk, chunk + got);
+    bool ok = ferror(file) == 0 && !InterruptRequested();
+    if (!ok) *error = "cannot read " + QuotePath(path) + ": " +
+                      (InterruptRequested() ? std::string("interrupted") : SystemReason());
+    CloseInputFile(file);
+    return ok;
 }
 
 bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes,
                         std::string* error) {
-    const std::string temporary = TemporaryPathFor(path);
-    FILE* file = fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        *error = "cannot write " + path + ": " + SystemReason();
+    OutputTarget target;
+    if (!BeginOutput(path, &target, error)) return false;
+    if (!bytes.empty() && fwrite(bytes.data(), 1, bytes.size(), target.file) != bytes.size()) {
+        WriteFailure(target, SystemReason(), error);
+        AbandonOutput(&target);
         return false;
     }
-    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (ok && fflush(file) != 0) ok = false;
-    if (!ok) *error = "cannot write " + path + ": " + SystemReason();
-    if (fclose(file) != 0 && ok) {
-        ok = false;
-        *error = "cannot write " + path + ": " + SystemReason();
-    }
-    if (ok && !MoveFileOver(temporary, path, error)) ok = false;
-    if (!ok) remove(temporary.c_str());
-    return ok;
+    return CommitOutput(&target, error);
 }

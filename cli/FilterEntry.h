@@ -20,6 +20,14 @@ struct FilterEntry {
 bool OpenFilterEntry(const std::string& pluginPath, FilterEntry* filter, std::string* error);
 void CloseFilterEntry(FilterEntry* filter);
 
+// After the last call of a run: the blocks the plug-in leaves with the host
+// for its next call (the instance record in the data slot, the parameter
+// block) are released, as unloading the plug-in would release them. The
+// native host, which has the plug-in linked in, frees them with the
+// plug-in's own allocator; the Win32 host leaves them to FreeLibrary and
+// process exit, as image editors do.
+void ReleasePluginData(HostSession* session);
+
 // Every property list of a plug-in file, for --list.
 bool ReadFilterProperties(const std::string& path, std::vector<PiplProperties>* lists,
                           std::string* error);

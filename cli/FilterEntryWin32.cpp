@@ -38,6 +38,8 @@ void CloseFilterEntry(FilterEntry* filter) {
     filter->entry = nullptr;
 }
 
+void ReleasePluginData(HostSession*) {}
+
 bool ReadFilterProperties(const std::string& path, std::vector<PiplProperties>* lists,
                           std::string* error) {
     return ReadPluginProperties(path.c_str(), lists, error);

@@ -1,8 +1,70 @@
 #include "cli/Progress.h"
 
+#include "cli/CliPlatform.h"
+
+#include <chrono>
+
 namespace {
 
 const int32 barWidth = 40;
+const int32 tickMilliseconds = 200;
+
+double Now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+const char* PhaseName(ProgressPhase phase) {
+    switch (phase) {
+        case phaseReading: return "reading";
+        case phaseBuilding: return "building the labyrinth";
+        case phasePainting: return "painting";
+        case phaseWriting: return "writing";
+    }
+    return "";
+}
+
+int32 PercentOf(const PhaseProgress& progress) {
+    if (progress.total <= 0) return -1;
+    const int64_t percent = progress.done * 100 / progress.total;
+    return int32(percent > 100 ? 100 : percent < 0 ? 0 : percent);
+}
+
+// Writes text over the line drawn before; the lock is held.
+void DrawLine(PhaseProgress* progress, const std::string& text, bool endLine) {
+    std::string line = "\r" + text;
+    if (progress->shownLength > text.size()) line.append(progress->shownLength - text.size(), ' ');
+    if (endLine) line += '\n';
+    fputs(line.c_str(), progress->stream);
+    fflush(progress->stream);
+    progress->shownLength = endLine ? 0 : text.size();
+    progress->drawn = true;
+}
+
+std::string WithTime(const std::string& text, double seconds) {
+    char time[32];
+    snprintf(time, sizeof time, "  %.1f s", seconds);
+    return text + time;
+}
+
+// Redraws the line as things stand; the lock is held.
+void Redraw(PhaseProgress* progress) {
+    if (!progress->enabled || progress->stream == nullptr) return;
+    const double seconds = Now() - progress->startSeconds;
+    if (seconds < progress->delaySeconds) return;
+    progress->shownPercent = PercentOf(*progress);
+    DrawLine(progress,
+             WithTime(PhaseText(progress->label, progress->phase, progress->shownPercent, barWidth),
+                      seconds),
+             false);
+}
+
+void RunTicker(PhaseProgress* progress) {
+    std::unique_lock<std::mutex> held(progress->lock);
+    while (!progress->stopping) {
+        progress->wake.wait_for(held, std::chrono::milliseconds(tickMilliseconds));
+        if (!progress->stopping) Redraw(progress);
+    }
+}
 
 }  // namespace
 
@@ -12,11 +74,12 @@ int32 ExpectedPolls(int16 planes, int32 width, int32 height) {
     return int32(painted * ((pixels + 999) / 1000));
 }
 
-std::string ProgressLine(const char* label, int32 percent, int32 width) {
-    if (percent < 0) percent = 0;
+std::string PhaseText(const std::string& label, ProgressPhase phase, int32 percent, int32 width) {
+    std::string line = label + ": " + PhaseName(phase);
+    if (percent < 0) return line;
     if (percent > 100) percent = 100;
     const int32 marks = percent * width / 100;
-    std::string line = std::string(label) + ": painting [";
+    line += " [";
     line.append(size_t(marks), '#');
     line.append(size_t(width - marks), ' ');
     char number[8];
@@ -24,20 +87,72 @@ std::string ProgressLine(const char* label, int32 percent, int32 width) {
     return line + number;
 }
 
-void ShowProgress(ProgressBar* bar, int32 polls) {
-    if (!bar->enabled || bar->totalPolls <= 0 || bar->stream == nullptr) return;
-    int32 percent = int32(int64_t(polls) * 100 / bar->totalPolls);
-    if (percent > 100) percent = 100;
-    if (percent == bar->shownPercent) return;
-    bar->shownPercent = percent;
-    fprintf(bar->stream, "\r%s", ProgressLine(bar->label, percent, barWidth).c_str());
-    fflush(bar->stream);
+void BeginProgress(PhaseProgress* progress) {
+    progress->startSeconds = Now();
+    progress->phase = phaseReading;
+    progress->done = progress->total = 0;
+    progress->stopping = false;
+    progress->drawn = false;
+    progress->shownLength = 0;
+    progress->shownPercent = -1;
+    if (!progress->enabled || progress->stream == nullptr) return;
+    {
+        std::lock_guard<std::mutex> held(progress->lock);
+        Redraw(progress);
+    }
+    // The ticker never takes Ctrl-C, so a signal always cuts short the
+    // main thread's blocking calls.
+    BlockInterrupts(true);
+    progress->ticker = std::thread(RunTicker, progress);
+    BlockInterrupts(false);
 }
 
-void EndProgress(ProgressBar* bar) {
-    if (bar->shownPercent >= 0 && bar->stream != nullptr) {
-        fputc('\n', bar->stream);
-        fflush(bar->stream);
+void SetPhase(PhaseProgress* progress, ProgressPhase phase, int64_t total) {
+    std::lock_guard<std::mutex> held(progress->lock);
+    progress->phase = phase;
+    progress->done = 0;
+    progress->total = total;
+    Redraw(progress);
+}
+
+void AdvancePhase(PhaseProgress* progress, int64_t done) {
+    std::lock_guard<std::mutex> held(progress->lock);
+    progress->done = done;
+    if (PercentOf(*progress) != progress->shownPercent) Redraw(progress);
+}
+
+double ProgressSeconds(PhaseProgress* progress) { return Now() - progress->startSeconds; }
+
+bool OnPhaseRows(void* context, int32_t rowsDone, int32_t rowsTotal) {
+    PhaseProgress* progress = static_cast<PhaseProgress*>(context);
+    if (progress != nullptr) {
+        {
+            std::lock_guard<std::mutex> held(progress->lock);
+            progress->total = rowsTotal;
+        }
+        AdvancePhase(progress, rowsDone);
     }
-    bar->shownPercent = -1;
+    return !InterruptRequested();
+}
+
+bool EndProgress(PhaseProgress* progress, const std::string& finalText) {
+    if (progress->ticker.joinable()) {
+        {
+            std::lock_guard<std::mutex> held(progress->lock);
+            progress->stopping = true;
+        }
+        progress->wake.notify_all();
+        progress->ticker.join();
+    }
+    std::lock_guard<std::mutex> held(progress->lock);
+    if (!progress->drawn) return false;
+    const double seconds = Now() - progress->startSeconds;
+    DrawLine(progress,
+             finalText.empty()
+                 ? WithTime(PhaseText(progress->label, progress->phase, PercentOf(*progress), barWidth),
+                            seconds)
+                 : finalText,
+             true);
+    progress->drawn = false;
+    return true;
 }

@@ -72,7 +72,7 @@ TEST(CliOptions, DefaultsAndEveryOption) {
 
     CliOptions all;
     ASSERT_TRUE(Parse({"--amount", "25", "--fg=#010203", "--bg", "red", "--mask", "m.png",
-                       "--seed=4294967295", "--progress", "--plugin", "P.8bf", "--dialog", "a.png",
+                       "--seed=2147483647", "--progress", "--plugin", "P.8bf", "--dialog", "a.png",
                        "--", "-b.png"},
                       &all, &error))
         << error;
@@ -82,12 +82,24 @@ TEST(CliOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(all.background.green, 0);
     EXPECT_EQ(all.maskPath, "m.png");
     EXPECT_TRUE(all.seedGiven);
-    EXPECT_EQ(all.seed, 4294967295u);
+    EXPECT_EQ(all.seed, 2147483647u);
     EXPECT_EQ(all.progress, progressAlways);
     EXPECT_EQ(all.pluginPath, "P.8bf");
     EXPECT_TRUE(all.dialog);
     EXPECT_EQ(all.input, "a.png");
     EXPECT_EQ(all.output, "-b.png");
+
+    CliOptions several;
+    ASSERT_TRUE(Parse({"a.png", "-o", "out", "b/c.png", "--format=.PNG", "-"}, &several, &error))
+        << error;
+    EXPECT_EQ(several.inputs, std::vector<std::string>({"a.png", "b/c.png", "-"}));
+    EXPECT_EQ(several.outputDir, "out");
+    EXPECT_EQ(several.format, "PNG");
+    EXPECT_TRUE(several.input.empty());
+    CliOptions one;
+    ASSERT_TRUE(Parse({"--output-dir", "out", "a.png"}, &one, &error)) << error;
+    EXPECT_EQ(one.inputs, std::vector<std::string>({"a.png"}));
+    EXPECT_TRUE(one.format.empty());
 
     CliOptions quiet;
     ASSERT_TRUE(Parse({"--no-progress", "--amount=-3", "x", "y"}, &quiet, &error)) << error;
@@ -122,7 +134,12 @@ TEST(CliOptions, RefusalsNameTheProblem) {
         {{"--fg", "purple", "a", "b"}, "--fg needs a colour"},
         {{"--bg", "#12", "a", "b"}, "--bg needs a colour"},
         {{"--seed", "-1", "a", "b"}, "--seed needs a whole number"},
-        {{"--seed", "4294967296", "a", "b"}, "--seed needs a whole number"},
+        {{"--seed", "2147483648", "a", "b"}, "--seed needs a whole number from 0 to 2147483647"},
+        {{"-o", "out"}, "INPUT... are needed before -o DIR"},
+        {{"--format", "png", "a", "b"}, "--format goes with -o DIR"},
+        {{"--format", "", "a", "-o", "d"}, "--format needs a value"},
+        {{"--format", "x/y", "a", "-o", "d"}, "--format needs an extension"},
+        {{"a", "b", "-o"}, "-o needs a value"},
         {{"--frobnicate", "a", "b"}, "unknown option --frobnicate"},
         {{"--progress=yes", "a", "b"}, "--progress takes no value"},
         {{"--list", "x.8bf", "extra"}, "unexpected argument extra"},

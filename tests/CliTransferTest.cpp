@@ -129,37 +129,10 @@ TEST(CliTransfer, PluginPollsAsOftenAsTheProgressBarExpects) {
     }
 }
 
-TEST(CliTransfer, ProgressBarDrawsOnlyChangesAndEndsItsLine) {
+TEST(CliTransfer, ExpectedPollsCountPaintedPlanes) {
     EXPECT_EQ(ExpectedPolls(3, 1000, 1), 3);
     EXPECT_EQ(ExpectedPolls(4, 1001, 1), 6);  // transparency not painted
     EXPECT_EQ(ExpectedPolls(2, 10, 10), 1);
-    EXPECT_EQ(ProgressLine("vorn", 50, 10), "vorn: painting [#####     ]  50%");
-    EXPECT_EQ(ProgressLine("vorn", 140, 4), "vorn: painting [####] 100%");
-
-    FILE* stream = tmpfile();
-    ASSERT_NE(stream, nullptr);
-    ProgressBar bar;
-    bar.enabled = true;
-    bar.totalPolls = 4;
-    bar.stream = stream;
-    for (int32 poll = 1; poll <= 4; ++poll) {
-        ShowProgress(&bar, poll);
-        ShowProgress(&bar, poll);  // unchanged: not drawn again
-    }
-    EndProgress(&bar);
-    rewind(stream);
-    char text[1024] = {0};
-    const size_t got = fread(text, 1, sizeof text - 1, stream);
-    fclose(stream);
-    const std::string drawn(text, got);
-    EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\r'), 4);
-    EXPECT_NE(drawn.find(" 25%"), std::string::npos);
-    EXPECT_NE(drawn.find("100%\n"), std::string::npos);
-
-    ProgressBar off;
-    off.stream = stdout;
-    ShowProgress(&off, 1);
-    EXPECT_EQ(off.shownPercent, -1);
 }
 
 }  // namespace

@@ -15,8 +15,6 @@ if [ ! -x "$vorn" ] || [ ! -x "$labcheck" ]; then
     echo "no native build of vorn: skipped"
     exit 77
 fi
-# The plug-in's instance record lives until the library unloads, by design.
-export ASAN_OPTIONS=detect_leaks=0
 sample="$VORN_SOURCE_DIR/samples/sample.png"
 work=$(mktemp -d)
 chmod 755 "$work"
@@ -72,7 +70,7 @@ expect_error() {
         fail "$what: the existing $output was changed"
     elif [ -z "$before" ] && [ $folder -eq 0 ] && [ -e "$output" ]; then
         fail "$what: $output was left behind"
-    elif compgen -G "$output.vorn-*.tmp" > /dev/null; then
+    elif compgen -G "$(dirname "$output")/.vorn-*" > /dev/null; then
         fail "$what: a temporary file was left behind"
     else
         pass "$what (exit $status): $(cat stderr.txt)"

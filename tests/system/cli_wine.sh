@@ -34,7 +34,7 @@ expect_error() {
     elif [ "$(grep -c '^vornhost: error:' stderr.txt)" -ne 1 ] ||
         ! grep -q "^vornhost: error: .*$text" stderr.txt; then
         fail "$what: expected one error line with '$text', got: $(cat stderr.txt)"
-    elif [ -n "$output" ] && { [ -e "$output" ] || compgen -G "$output.vorn-*.tmp" > /dev/null; }; then
+    elif [ -n "$output" ] && { [ -e "$output" ] || compgen -G "$(dirname "$output")/.vorn-*" > /dev/null; }; then
         fail "$what: $output (or a temporary) was left behind"
     else
         pass "$what (exit $status): $(grep '^vornhost:' stderr.txt)"
@@ -98,6 +98,79 @@ expect_error "refused Amount" "refused the parameters (Amount -2) (result -30100
 expect_error "unwritable output" "cannot write no/such/o6.png" no/such/o6.png sample.png no/such/o6.png
 expect_error "output is the input" "is the input file" "" sample.png sample.png
 cmp -s sample.png "$samples/sample.png" && pass "the input was left as it was" || fail "the input was changed"
+
+# --- endpoints, seeds and several files ----------------------------------
+host_run --seed 1 - - < sample.png > streamed.png 2> stderr.txt
+cmp -s streamed.png plain.png && pass "- in and - out: the same image as with file names" ||
+    fail "- -: $(cat stderr.txt)"
+host_run --seed 1 sample.png NUL 2> stderr.txt
+status=$?
+[ $status -eq 0 ] && [ ! -e NUL ] && ! compgen -G ".vorn-*" > /dev/null &&
+    pass "NUL as OUTPUT is written into as a device" || fail "NUL: exit $status, $(cat stderr.txt)"
+host_run --seed 0 sample.png seed0.png
+if "$labcheck" same seed0.png plain.png; then fail "--seed 0 and --seed 1 gave the same labyrinth"
+else pass "--seed 0 and --seed 1 differ"; fi
+mkdir batch out
+cp sample.png batch/a.png
+cp sample.png batch/c.png
+printf 'not an image\n' > batch/b.png
+host_run --seed 1 batch/a.png batch/b.png batch/c.png -o out 2> several.txt
+status=$?
+host_run --seed 3 sample.png seed3.png
+if [ $status -eq 1 ] && "$labcheck" same out/a.png plain.png && "$labcheck" same out/c.png seed3.png &&
+    [ ! -e out/b.png ] && grep -q "^vornhost: error: batch/b.png: not a PNG file" several.txt &&
+    grep -q "^vornhost: 2 of 3 files written, 1 failed: batch/b.png" several.txt; then
+    pass "several files: the others written with seeds N and N+2, exit 1, a summary"
+else
+    fail "several files: exit $status, $(ls out), $(cat several.txt)"
+fi
+
+# --- Ctrl-C during a long generation --------------------------------------
+# Wine turns SIGINT into the console's Ctrl-C event. timeout runs in the
+# foreground so that each signal reaches the host once, and a 64-bit host is
+# started by wine64 itself (wine would run it from a start.exe of its own,
+# which is what a signal would reach).
+loader=wine
+[ "$VORN_ARCH" = x64 ] && loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+"$labcheck" make 6000 6000 3 8 large.png
+# ctrl_c_run COUNT: Ctrl-C COUNT times once the labyrinth is being built;
+# sets status and seconds (from the last one to the end).
+ctrl_c_run() {
+    rm -f long.png progress.txt
+    timeout --foreground 120 "$loader" "$host" --amount 1 --progress large.png long.png \
+        2> progress.txt &
+    local pid=$! tries=600
+    until grep -q "building the labyrinth" progress.txt 2> /dev/null || [ $tries -eq 0 ]; do
+        sleep 0.1
+        tries=$((tries - 1))
+    done
+    sleep 0.3
+    kill -INT $pid
+    if [ "$1" -eq 2 ]; then
+        sleep 0.3
+        kill -INT $pid
+    fi
+    local start
+    start=$(date +%s.%N)
+    wait $pid
+    status=$?
+    seconds=$(echo "$(date +%s.%N) - $start" | bc)
+}
+ctrl_c_run 2
+if [ $status -eq 130 ] && [ "$(echo "$seconds < 1.5" | bc)" -eq 1 ] &&
+    ! tr '\r' '\n' < progress.txt | grep -q painting && [ ! -e long.png ] &&
+    ! compgen -G ".vorn-*" > /dev/null; then
+    pass "a second Ctrl-C ends the generation at once (${seconds}s), nothing left"
+else
+    fail "second Ctrl-C: exit $status, ${seconds}s, $(tr '\r' '\n' < progress.txt | tail -2)"
+fi
+ctrl_c_run 1
+if [ $status -eq 130 ] && grep -q "interrupted; long.png was not written" progress.txt &&
+    [ ! -e long.png ] && ! compgen -G ".vorn-*" > /dev/null; then
+    pass "one Ctrl-C during the generation stops the run at the next point it can"
+else
+    fail "one Ctrl-C: exit $status, $(tr '\r' '\n' < progress.txt | tail -2)"
+fi
 
 # --- each host refuses the other architecture's plug-in ----------------------
 if [ "$VORN_ARCH" = x64 ]; then
