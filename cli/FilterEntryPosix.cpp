@@ -4,9 +4,24 @@
 
 #include "entry/Selectors.h"
 #include "filter/ResolutionFactor.h"
-#include "labyrinth/Labyrinth.h"
+#include "labyrinth/LabyrinthParts.h"
 #include "host/GlobalMemory.h"
 #include "host/Handles.h"
+
+#include <cstring>
+
+namespace {
+
+// The direction order as the plug-in starts with it. It is a constant
+// initializer, set before any code runs, so this copy, made while the
+// program starts, is the order of a freshly loaded plug-in.
+struct DirectionOrderCopy {
+    char order[4];
+};
+const DirectionOrderCopy orderAtLoad = {{directionOrder[0], directionOrder[1], directionOrder[2],
+                                         directionOrder[3]}};
+
+}  // namespace
 
 bool OpenFilterEntry(const std::string& pluginPath, FilterEntry* filter, std::string* error) {
     if (!pluginPath.empty()) {
@@ -17,7 +32,7 @@ bool OpenFilterEntry(const std::string& pluginPath, FilterEntry* filter, std::st
     // the .8bf for each run: the module-level state the labyrinth carries
     // from one run to the next starts over, so a seed gives the same
     // labyrinth whatever ran before in this process.
-    ResetDirectionOrder();
+    memcpy(directionOrder, orderAtLoad.order, sizeof directionOrder);
     resolutionWidth = 0;
     filter->entry = PluginMain;
     filter->module = nullptr;

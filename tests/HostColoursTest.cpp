@@ -1,8 +1,11 @@
 // Which scale a record's colours are on, and what the pass and the preview
 // paint with colours on either scale.
 #include "filter/FilterPass.h"
+#include "entry/HostKind.h"
 #include "filter/HostColours.h"
 #include "filter/PaintLabyrinth.h"
+#include "filter/PlaneCount.h"
+#include "filter/Samples.h"
 #include "tests/FilterTestHost.h"
 
 #include <gtest/gtest.h>

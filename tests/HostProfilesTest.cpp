@@ -1,7 +1,7 @@
 // The test host's profiles: what each hands the plug-in, and that the
 // linked plug-in gives the same labyrinth under each for the same seed.
 #include "dialogs/DialogsPosix.h"
-#include "entry/FilterInstance.h"
+#include "entry/HostKind.h"
 #include "entry/Parameters.h"
 #include "entry/Selectors.h"
 #include "labyrinth/LabyrinthParts.h"
