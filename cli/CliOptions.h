@@ -24,6 +24,8 @@ struct CliOptions {
     bool seedGiven = false;
     uint32_t seed = 0;
     ProgressMode progress = progressAuto;
+    int32_t jpegQuality = 92;     // --quality, 1..100
+    int32_t pngCompression = -1;  // --compression, 0..9; -1: the default
 };
 
 // Answers false with a one-line reason for anything it cannot accept.

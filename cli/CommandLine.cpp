@@ -3,12 +3,12 @@
 #include "cli/CliOptions.h"
 #include "cli/CliPlatform.h"
 #include "cli/ColorText.h"
+#include "cli/FileIo.h"
 #include "cli/FilterEntry.h"
 #include "cli/HostMenu.h"
+#include "cli/ImageCodec.h"
 #include "cli/ImageTransfer.h"
 #include "cli/PluginList.h"
-#include "cli/PngRead.h"
-#include "cli/PngWrite.h"
 #include "cli/Progress.h"
 #include "cli/ResultText.h"
 #include "cli/SelectionMask.h"
@@ -19,8 +19,6 @@
 
 namespace {
 
-// Largest side the host records can describe (16-bit rectangles).
-const int32 maxImageSide = 32767;
 // Below this many pixels a pass is quick, and a bar would only flash by.
 const int64_t autoProgressPixels = 4000000;
 
@@ -42,31 +40,22 @@ void OnAbortPoll(HostSession* session) {
     ShowProgress(&context->bar, session->abortPolls);
 }
 
-int Cancelled(const CliOptions& options) {
-    Note(std::string(InterruptRequested() ? "interrupted" : "cancelled") + "; " + options.output +
+int Cancelled(const std::string& output) {
+    Note(std::string(InterruptRequested() ? "interrupted" : "cancelled") + "; " + output +
          " was not written");
     return exitCancelled;
 }
 
-bool ReadSelection(const CliOptions& options, const PngImage& image, std::vector<uint8_t>* mask,
-                   std::string* error) {
-    PngImage maskImage;
-    if (!ReadPngFile(options.maskPath, &maskImage, error)) return false;
-    if (!MaskFromPng(maskImage, image.width, image.height, mask, error)) {
-        *error = options.maskPath + ": " + *error;
-        return false;
-    }
-    return true;
-}
-
-HostSettings SettingsFor(const CliOptions& options, const PngImage& image, const Rect& filterRect) {
+HostSettings SettingsFor(const CliOptions& options, const ImageInfo& info, const Rect& filterRect) {
     HostSettings settings;
-    DescribeImage(image, filterRect.right - filterRect.left, &settings);
+    DescribeImage(info, filterRect.right - filterRect.left, &settings);
     settings.filterRect = filterRect;
-    const bool gray = image.channels < 3;
+    const bool gray = info.channels < 3;
     settings.foreground = gray ? GrayOf(options.foreground) : options.foreground;
     settings.background = gray ? GrayOf(options.background) : options.background;
     settings.playInfo = plugInDialogDontDisplay;
+    // The plug-in works on the host's own rows: no copies of the image.
+    settings.deliverInPlace = true;
     return settings;
 }
 
@@ -78,36 +67,87 @@ bool WantProgress(const CliOptions& options, const Rect& filterRect) {
     return pixels >= autoProgressPixels && StderrIsTerminal();
 }
 
-int FilterImage(const CliOptions& options) {
+// Reads the input straight into the host's image.
+bool ReadInput(const std::string& input, ImageFormat outputFormat, const std::string& output,
+               HostImage* image, HostTransfer* transfer, std::string* error) {
+    FILE* file = nullptr;
+    if (!OpenInputFile(input, &file, error)) return false;
+    ImageDecoder* decoder = nullptr;
+    ImageInfo info;
+    bool ok = OpenImageDecoder(file, input, &decoder, &info, error);
+    if (ok && outputFormat == imageFormatJpeg && InfoHasAlpha(info)) {
+        *error = output + ": JPEG holds no alpha channel, and " + input +
+                 " has one; name a .png or .tif output";
+        ok = false;
+    }
+    if (ok) ok = DecodeIntoHost(decoder, info, image, transfer, RowProgress(), error);
+    CloseImageDecoder(decoder);
+    CloseInputFile(file);
+    return ok;
+}
+
+bool ReadMask(const std::string& path, HostImage* image, std::string* error) {
+    FILE* file = nullptr;
+    if (!OpenInputFile(path, &file, error)) return false;
+    const bool ok = ReadSelectionMask(file, path, image, RowProgress(), error);
+    CloseInputFile(file);
+    return ok;
+}
+
+// Encodes the host's result into output through a temporary file.
+bool WriteResult(const CliOptions& options, const std::string& output, ImageFormat format,
+                 const HostImage& before, const HostImage& after, const HostTransfer& transfer,
+                 std::string* error) {
+    ImageInfo info = transfer.info;
+    info.format = format;
+    if (format == imageFormatJpeg) info.bitDepth = 8;
+    ResultRows rows;
+    PrepareResultRows(&rows, before, after, transfer, info.bitDepth);
+    EncodeOptions encoding;
+    encoding.jpegQuality = options.jpegQuality;
+    encoding.pngCompression = options.pngCompression;
+    OutputTarget target;
+    if (!BeginOutput(output, &target, error)) return false;
+    if (!EncodeImage(target.file, output, info, format, ResultRowAt, &rows, encoding, RowProgress(),
+                     error)) {
+        AbandonOutput(&target);
+        return false;
+    }
+    return CommitOutput(&target, error);
+}
+
+}  // namespace
+
+int FilterImage(const CliOptions& options, const std::string& input, const std::string& output) {
     std::string error;
     if (options.dialog && !HostMenuAvailable(&error)) return Fail(error);
-    if (SameExistingFile(options.input, options.output))
-        return Fail(options.output + " is the input file; the input is never overwritten, name another OUTPUT");
+    ImageFormat format = imageFormatPng;
+    if (!OutputFormatFor(output, &format, &error)) return Fail(error);
+    if (SameExistingFile(input, output))
+        return Fail(output + " is the input file; the input is never overwritten, name another OUTPUT");
 
     // From here on Ctrl-C ends the run cleanly, also while files are read
     // or the labyrinth is built (the plug-in notices it at its next poll).
     InstallInterruptHandler();
-    PngImage image;
-    if (!ReadPngFile(options.input, &image, &error)) return Fail(error);
-    if (image.width > maxImageSide || image.height > maxImageSide)
-        return Fail(options.input + " is " + std::to_string(image.width) + "x" +
-                    std::to_string(image.height) + "; the filter interface takes at most " +
-                    std::to_string(maxImageSide) + " pixels a side");
+    HostImage image;
+    HostTransfer transfer;
+    if (!ReadInput(input, format, output, &image, &transfer, &error)) return Fail(error);
+    const ImageInfo info = transfer.info;
 
-    Rect filterRect = {0, 0, int16(image.height), int16(image.width)};
-    std::vector<uint8_t> mask;
+    Rect filterRect = {0, 0, int16(info.height), int16(info.width)};
     if (!options.maskPath.empty()) {
-        if (!ReadSelection(options, image, &mask, &error)) return Fail(error);
-        if (!MaskBounds(mask, image.width, image.height, &filterRect)) {
-            Note("the mask selects nothing, so there is nothing to filter; " + options.output +
-                 " is a copy of " + options.input);
-            return WritePngFile(options.output, image, &error) ? exitSuccess : Fail(error);
+        if (!ReadMask(options.maskPath, &image, &error)) return Fail(error);
+        if (!MaskBounds(image.mask.data(), HostMaskRowBytes(image), info.width, info.height, &filterRect)) {
+            Note("the mask selects nothing, so there is nothing to filter; " + output +
+                 " is a copy of " + input);
+            return WriteResult(options, output, format, image, image, transfer, &error) ? exitSuccess
+                                                                                       : Fail(error);
         }
     }
 
     FilterEntry filter;
     if (!OpenFilterEntry(options.pluginPath, &filter, &error)) return Fail(error);
-    const int16 mode = HostModeOf(image);
+    const int16 mode = HostModeOf(info);
     if (filter.haveProperties && !PiplEnablesMode(filter.properties, mode)) {
         CloseFilterEntry(&filter);
         return Fail("the plug-in is not enabled for " + ImageModeName(mode) + " images");
@@ -118,21 +158,18 @@ int FilterImage(const CliOptions& options) {
     srand(options.seedGiven ? options.seed : FreshSeed());
     if (InterruptRequested()) {
         CloseFilterEntry(&filter);
-        return Cancelled(options);
+        return Cancelled(output);
     }
 
-    HostImage hostImage = HostImageFromPng(image);
-    hostImage.mask = mask;
     std::unique_ptr<HostSession> session(new HostSession());
-    OpenHostSession(session.get(), hostImage, SettingsFor(options, image, filterRect));
-    hostImage = HostImage();
+    OpenHostSessionTaking(session.get(), &image, SettingsFor(options, info, filterRect));
     // A replayed script step: the descriptor carries Amount, and the
     // host's scripting says not to display the dialog.
     SetScriptDescriptor(session.get(), {ScriptItem{keyAmount, typeInteger, options.amount}});
 
     PollContext context;
     context.bar.enabled = WantProgress(options, filterRect);
-    context.bar.totalPolls = ExpectedPolls(int16(image.channels), filterRect.right - filterRect.left,
+    context.bar.totalPolls = ExpectedPolls(int16(info.channels), filterRect.right - filterRect.left,
                                            filterRect.bottom - filterRect.top);
     context.bar.stream = stderr;
     context.bar.label = programName;
@@ -142,19 +179,22 @@ int FilterImage(const CliOptions& options) {
     const int16 result = options.dialog ? RunFilterFromMenu(session.get(), filter.entry)
                                         : RunFilterSession(session.get(), filter.entry, false);
     EndProgress(&context.bar);
-    PngImage output;
-    if (result == noErr) output = PngFromHostResult(image, session->source, session->result);
-    CloseHostSession(session.get());
-    session.reset();
     CloseFilterEntry(&filter);
-
-    if (InterruptRequested() || result == userCanceledErr) return Cancelled(options);
-    if (result != noErr) return Fail(ResultText(result, options.amount));
+    bool written = false;
     // A Ctrl-C that comes while the file is written no longer stops
     // anything: the file is complete when the rename makes it appear.
-    if (!WritePngFile(options.output, output, &error)) return Fail(error);
-    return exitSuccess;
+    const bool stopped = InterruptRequested() || result == userCanceledErr;
+    if (!stopped && result == noErr)
+        written = WriteResult(options, output, format, session->source, session->result, transfer, &error);
+    CloseHostSession(session.get());
+    session.reset();
+
+    if (stopped) return Cancelled(output);
+    if (result != noErr) return Fail(ResultText(result, options.amount));
+    return written ? exitSuccess : Fail(error);
 }
+
+namespace {
 
 int ShowAbout(const CliOptions& options) {
     std::string error;
@@ -194,5 +234,5 @@ int RunCommandLine(int argc, char** argv) {
     }
     if (options.list) return ListPlugin(options);
     if (options.about) return ShowAbout(options);
-    return FilterImage(options);
+    return FilterImage(options, options.input, options.output);
 }
