@@ -30,8 +30,19 @@ uint64_t AvailableMemoryBytes() {
         if (physical > 0) available = physical + MemInfoField(text, "SwapFree:");
     }
     rlimit limit = {};
-    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
-        available = Smaller(available, uint64_t(limit.rlim_cur));
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        // What the process has mapped already counts against the limit.
+        uint64_t mapped = 0;
+        if (FILE* file = fopen("/proc/self/status", "r")) {
+            char text[8192];
+            const size_t got = fread(text, 1, sizeof text - 1, file);
+            fclose(file);
+            text[got] = 0;
+            mapped = MemInfoField(text, "VmSize:");
+        }
+        const uint64_t total = uint64_t(limit.rlim_cur);
+        available = Smaller(available, total > mapped ? total - mapped : 0);
+    }
     if (getrlimit(RLIMIT_DATA, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
         available = Smaller(available, uint64_t(limit.rlim_cur));
     return available;

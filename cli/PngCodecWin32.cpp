@@ -307,7 +307,6 @@ bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSo
     static const uint8_t colourTypes[5] = {0, 0, 4, 2, 6};
     const int level = options.pngCompression >= 0 ? options.pngCompression : defaultPngCompression;
     const size_t sampleBytes = size_t(info.bitDepth / 8);
-    const size_t pixelBytes = sampleBytes * size_t(info.channels);
     const size_t rowBytes = InfoRowBytes(info);
     PngWriter writer;
     writer.file = file;
@@ -326,9 +325,11 @@ bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSo
     z_stream zs = {};
     const size_t outSize = 1 << 16;
     uint8_t* line = static_cast<uint8_t*>(malloc(rowBytes + 1));
+    uint8_t* above = static_cast<uint8_t*>(calloc(rowBytes + 1, 1));
     uint8_t* packed = static_cast<uint8_t*>(malloc(outSize));
-    if (line == nullptr || packed == nullptr || deflateInit(&zs, level) != Z_OK) {
+    if (line == nullptr || above == nullptr || packed == nullptr || deflateInit(&zs, level) != Z_OK) {
         free(line);
+        free(above);
         free(packed);
         *error = "cannot write " + name + ": out of memory";
         return false;
@@ -337,8 +338,8 @@ bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSo
     for (int32_t y = 0; y <= info.height && !writer.failed && !stopped; ++y) {
         const bool last = y == info.height;
         if (!last) {
-            // Filter byte, then the row: SUB (difference to the pixel on the
-            // left) when compressing, none when storing. Samples big-endian.
+            // Filter byte, then the row: UP (difference to the row above)
+            // when compressing, none when storing. Samples big-endian.
             const uint8_t* from = rowAt(rowContext, y);
             uint8_t* to = line + 1;
             for (size_t i = 0; i < rowBytes; i += sampleBytes) {
@@ -351,9 +352,13 @@ bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSo
                     to[i] = from[i];
                 }
             }
-            line[0] = level == 0 ? 0 : 1;
+            line[0] = level == 0 ? 0 : 2;
             if (level != 0) {
-                for (size_t i = rowBytes; i-- > pixelBytes;) to[i] = uint8_t(to[i] - to[i - pixelBytes]);
+                for (size_t i = 0; i < rowBytes; ++i) {
+                    const uint8_t value = to[i];
+                    to[i] = uint8_t(value - above[i]);
+                    above[i] = value;
+                }
             }
             zs.next_in = line;
             zs.avail_in = uInt(rowBytes + 1);
@@ -371,6 +376,7 @@ bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSo
     }
     deflateEnd(&zs);
     free(line);
+    free(above);
     free(packed);
     if (stopped) return false;
     WriteChunk(&writer, "IEND", nullptr, 0);

@@ -145,14 +145,14 @@ expect_error "image too wide for the host records" "is 40000x2; the filter inter
     o14.png wide.png o14.png
 expect_error "--list natively" "--list needs the Win32 host" "" --list x.8bf
 "$labcheck" make 4000 4000 1 8 large-gray.png
-# Address space running out at different points (in the host's copies, in
+# Address space running out at different points (before decoding, in
 # the plug-in's grid or list, while writing): every limit either gives a
 # whole result or one "out of memory" line and no output, and the tighter
 # ones do fail.
 unlimited_vorn=$vorn
 vorn=./limited-vorn
 memory_failures=0
-for limit in 60000 90000 120000 150000 180000; do
+for limit in 30000 45000 52000 60000 90000 150000; do
     printf '#!/bin/bash\nulimit -v %s\nexec "%s" "$@"\n' "$limit" "$unlimited_vorn" > limited-vorn
     chmod +x limited-vorn
     rm -f o13.png
