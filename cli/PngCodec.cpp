@@ -23,7 +23,6 @@ struct PngState {
     bool readFailed = false;
     bool writeFailed = false;
     int writeErrno = 0;
-    bool excessData = false;
     int passes = 1;
     // Where the bytes read so far end in the chunk structure, so that image
     // data that does not inflate can be told apart from a damaged chunk:
@@ -34,7 +33,18 @@ struct PngState {
     uint8_t storedCrc[4] = {};
     bool crcFailed = false;
     char badChunk[5] = {};
+    bool rowsDone = false;         // the last row is being read, or done
+    uint64_t allowedAfterRows = 0; // image data the last row may still need, and some
+    uint64_t dataAfterRows = 0;    // image data bytes read since
+    bool excess = false;
+    bool endSeen = false;          // IEND complete
 };
+
+// Compressed image data that may follow the last row: the end of the
+// deflate stream, and flush blocks of encoders that write in pieces.
+// libpng inflates whatever follows the last row (to warn about it), so a
+// stream that goes on and on is cut off while it is read.
+const uint64_t allowedDataAfterRows = 65536;
 
 uint32_t Big32(const uint8_t* bytes) {
     return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
@@ -55,6 +65,7 @@ void TrackBytes(PngState* state, const uint8_t* data, size_t size) {
         if (at < 8 + state->chunkLength) {
             const uint64_t left = 8 + state->chunkLength - at;
             const size_t step = size_t(left < size ? left : size);
+            if (state->rowsDone && memcmp(state->chunkHead + 4, "IDAT", 4) == 0) state->dataAfterRows += step;
             state->crc = uint32_t(crc32(state->crc, data, uInt(step)));
             data += step;
             size -= step;
@@ -68,6 +79,7 @@ void TrackBytes(PngState* state, const uint8_t* data, size_t size) {
                 state->crcFailed = true;
                 memcpy(state->badChunk, state->chunkHead + 4, 4);
             }
+            if (memcmp(state->chunkHead + 4, "IEND", 4) == 0) state->endSeen = true;
             state->chunkAt = 0;
         }
     }
@@ -92,15 +104,16 @@ void OnPngError(png_structp png, png_const_charp message) {
     png_longjmp(png, 1);
 }
 
-void OnPngWarning(png_structp png, png_const_charp message) {
-    PngState* state = static_cast<PngState*>(png_get_error_ptr(png));
-    if (strstr(message, "Too much image data") != nullptr) state->excessData = true;
-}
+void OnPngWarning(png_structp, png_const_charp) {}
 
 void ReadFromFile(png_structp png, png_bytep data, size_t length) {
     PngState* state = static_cast<PngState*>(png_get_io_ptr(png));
     const size_t got = fread(data, 1, length, state->file);
     TrackBytes(state, data, got);
+    if (state->rowsDone && state->dataAfterRows > state->allowedAfterRows) {
+        state->excess = true;
+        png_error(png, "more image data than the header declares");
+    }
     if (got == length) return;
     if (ferror(state->file)) {
         state->readFailed = true;
@@ -126,6 +139,7 @@ bool Contains(const char* text, const char* part) { return strstr(text, part) !=
 std::string ReadReason(const PngState& state, const std::string& name) {
     const char* m = state.message;
     if (state.crcFailed) return name + ": corrupt PNG: CRC mismatch in chunk " + state.badChunk;
+    if (state.excess) return name + ": corrupt PNG: more image data than the header declares";
     if (state.readFailed) return "cannot read " + name + ": " + m;
     if (state.truncated) return name + ": truncated PNG: the file ends before IEND";
     if (Contains(m, "CRC error")) {
@@ -152,6 +166,30 @@ void ClosePng(ImageDecoder* decoder) {
     decoder->state = nullptr;
 }
 
+// After the last row: the rest of the file is read (not inflated), each
+// chunk's CRC checked, up to IEND. Image data far beyond what the rows
+// took is refused; inflating it would only burn time.
+bool CheckAfterRows(PngState* state, const std::string& name, std::string* error) {
+    uint8_t block[65536];
+    while (!state->endSeen && !state->crcFailed && state->dataAfterRows <= state->allowedAfterRows) {
+        const size_t got = fread(block, 1, sizeof block, state->file);
+        if (got == 0) break;
+        TrackBytes(state, block, got);
+    }
+    if (state->crcFailed) {
+        *error = name + ": corrupt PNG: CRC mismatch in chunk " + state->badChunk;
+    } else if (state->dataAfterRows > state->allowedAfterRows) {
+        *error = name + ": corrupt PNG: more image data than the header declares";
+    } else if (ferror(state->file)) {
+        *error = "cannot read " + name + ": " + strerror(errno);
+    } else if (!state->endSeen) {
+        *error = name + ": truncated PNG: the file ends before IEND";
+    } else {
+        return true;
+    }
+    return false;
+}
+
 // The rows through libpng; false when libpng gave up (state->message says
 // why). *stopped when the caller's sink or progress asked to stop.
 bool ReadRowsGuarded(PngState* state, const RowTarget& target, const ImageInfo& info,
@@ -162,6 +200,10 @@ bool ReadRowsGuarded(PngState* state, const RowTarget& target, const ImageInfo& 
         const bool last = pass + 1 == state->passes;
         for (int32_t y = 0; y < info.height; ++y) {
             uint8_t* row = whole ? buffer + rowBytes * size_t(y) : TargetRow(target, y, buffer);
+            if (last && y + 1 == info.height) {
+                state->rowsDone = true;
+                state->allowedAfterRows = 2 * (uint64_t(rowBytes) + 1) + allowedDataAfterRows;
+            }
             png_read_row(state->png, row, nullptr);
             if (last && !whole && !FinishRow(target, y, info.height, row, error)) {
                 *stopped = true;
@@ -169,7 +211,6 @@ bool ReadRowsGuarded(PngState* state, const RowTarget& target, const ImageInfo& 
             }
         }
     }
-    if (!*stopped) png_read_end(state->png, nullptr);
     return true;
 }
 
@@ -196,10 +237,7 @@ bool DecodePng(ImageDecoder* decoder, const RowTarget& target, std::string* erro
         if (!state->truncated && !state->readFailed) CheckRestOfChunk(state);
         *error = ReadReason(*state, decoder->name);
     }
-    if (ok && state->excessData) {
-        *error = decoder->name + ": corrupt PNG: more image data than the header declares";
-        ok = false;
-    }
+    if (ok) ok = CheckAfterRows(state, decoder->name, error);
     if (ok && whole) {
         for (int32_t y = 0; y < info.height && ok; ++y)
             ok = FinishRow(target, y, info.height, buffer + rowBytes * size_t(y), error);

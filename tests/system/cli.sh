@@ -101,7 +101,7 @@ if [ ! -s quiet.txt ]; then pass "no progress bar when stderr is no terminal"; e
 
 # --- Ctrl-C ----------------------------------------------------------------
 "$labcheck" make 5000 4000 3 8 big.png
-"$vorn" --seed 1 big.png big-out.png 2> interrupt.txt &
+"$vorn" --seed 1 --amount 1 big.png big-out.png 2> interrupt.txt &
 pid=$!
 sleep 0.5
 kill -INT $pid
