@@ -259,7 +259,13 @@ TEST(CliPng, DataBeyondTheDeclaredSizeIsRefused) {
     // 10 x 10 gray, and a deflate stream of 300 KB of rows that do not
     // compress: far more than the 110 bytes the header declares.
     std::vector<uint8_t> rows(300000);
-    for (size_t i = 0; i < rows.size(); ++i) rows[i] = uint8_t((i * 2654435761u) >> 13);
+    uint32_t noise = 2463534242u;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        noise ^= noise << 13;
+        noise ^= noise >> 17;
+        noise ^= noise << 5;
+        rows[i] = uint8_t(noise);
+    }
     for (size_t i = 0; i < rows.size(); i += 11) rows[i] = 0;
     EXPECT_FALSE(Decodes(HandMadePng(10, 10, 8, 0, rows), &error));
     EXPECT_NE(error.find("more image data"), std::string::npos) << error;
