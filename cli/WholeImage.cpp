@@ -119,6 +119,7 @@ bool EncodeImageBytes(const WholeImage& image, ImageFormat format, const EncodeO
     bool ok = WriteTo(file, "image", image, format, options, error);
     if (ok) {
         fflush(file);
+        fseek(file, 0, SEEK_END);  // TIFF is written out of order
         const long size = ftell(file);
         rewind(file);
         bytes->resize(size_t(size));

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -284,6 +285,73 @@ TEST(CliPng, CompressionLevelsTradeSizeForTime) {
     EXPECT_LE(best, fast);
     EXPECT_EQ(RoundTrip(image, 0).samples, image.samples);
     EXPECT_EQ(RoundTrip(image, 9).samples, image.samples);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CliFormats, OutputFormatFollowsTheExtensionInAnyCase) {
+    ImageFormat format = imageFormatPng;
+    struct Case {
+        const char* path;
+        ImageFormat format;
+    };
+    for (const Case& c : {Case{"a.png", imageFormatPng}, Case{"a.PNG", imageFormatPng},
+                          Case{"dir.jpg/a.jpeg", imageFormatJpeg}, Case{"a.JpG", imageFormatJpeg},
+                          Case{"a.tif", imageFormatTiff}, Case{"x/y.TIFF", imageFormatTiff}}) {
+        ASSERT_TRUE(FormatFromExtension(c.path, &format)) << c.path;
+        EXPECT_EQ(format, c.format) << c.path;
+    }
+    for (const char* path : {"a", "a.gif", "a.png.bak", "dir.png/a", ".", "a.jp", "a.tiff2"})
+        EXPECT_FALSE(FormatFromExtension(path, &format)) << path;
+    std::string error;
+    EXPECT_FALSE(OutputFormatFor("out.xyz", &format, &error));
+    EXPECT_EQ(error, "out.xyz: unknown output format; name the output .png, .jpg, .jpeg, .tif or .tiff");
+}
+
+// Every kind TIFF holds comes back sample for sample; JPEG comes back close.
+TEST(CliFormats, TiffRoundTripsAndJpegStaysClose) {
+    for (int32_t depth : {8, 16}) {
+        for (int32_t channels : {1, 2, 3, 4}) {
+            const WholeImage image = PatternImage(33, 7, channels, depth);
+            std::vector<uint8_t> bytes;
+            std::string error;
+            ASSERT_TRUE(EncodeImageBytes(image, imageFormatTiff, EncodeOptions(), &bytes, &error)) << error;
+            ASSERT_EQ(memcmp(bytes.data(), "II*", 3), 0);
+            WholeImage back;
+            ASSERT_TRUE(DecodeImageBytes(bytes, &back, &error)) << error;
+            EXPECT_EQ(back.channels, channels);
+            EXPECT_EQ(back.bitDepth, depth);
+            EXPECT_EQ(back.samples, image.samples) << channels << " channels, " << depth << " bits";
+        }
+    }
+    WholeImage smooth;
+    smooth.width = 64;
+    smooth.height = 32;
+    smooth.channels = 3;
+    for (int32_t y = 0; y < 32; ++y)
+        for (int32_t x = 0; x < 64; ++x)
+            for (int c = 0; c < 3; ++c) smooth.samples.push_back(uint16_t((x * 4 + y * c * 2) & 255));
+    std::vector<uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(EncodeImageBytes(smooth, imageFormatJpeg, EncodeOptions(), &bytes, &error)) << error;
+    ASSERT_EQ(bytes[0], 0xFF);
+    ASSERT_EQ(bytes[1], 0xD8);
+    WholeImage back;
+    ASSERT_TRUE(DecodeImageBytes(bytes, &back, &error)) << error;
+    ASSERT_EQ(back.samples.size(), smooth.samples.size());
+    double total = 0;
+    for (size_t i = 0; i < smooth.samples.size(); ++i) total += std::abs(int(back.samples[i]) - int(smooth.samples[i]));
+    EXPECT_LT(total / smooth.samples.size(), 3.0);
+    // Alpha and 16 bits are not for JPEG.
+    EXPECT_FALSE(EncodeImageBytes(PatternImage(4, 4, 4, 8), imageFormatJpeg, EncodeOptions(), &bytes, &error));
+    EXPECT_NE(error.find("JPEG holds 8-bit gray or RGB without alpha"), std::string::npos) << error;
+    // Cut short: refused, not padded with gray.
+    ASSERT_TRUE(EncodeImageBytes(smooth, imageFormatJpeg, EncodeOptions(), &bytes, &error));
+    bytes.resize(bytes.size() / 2);
+    EXPECT_FALSE(DecodeImageBytes(bytes, &back, &error));
+    EXPECT_NE(error.find("truncated JPEG"), std::string::npos) << error;
 }
 
 }  // namespace
