@@ -51,6 +51,7 @@ bool OpenImageDecoder(FILE* file, const std::string& name, ImageDecoder** decode
     if (ok) ok = CheckImageHeader(opened->info, name, error);
     if (!ok) {
         CloseImageDecoder(opened);
+        KeepOnOneLine(error);
         return false;
     }
     *info = opened->info;
@@ -61,12 +62,18 @@ bool OpenImageDecoder(FILE* file, const std::string& name, ImageDecoder** decode
 bool EncodeImage(FILE* file, const std::string& name, const ImageInfo& info, ImageFormat format,
                  RowSource rowAt, void* rowContext, const EncodeOptions& options,
                  RowProgress progress, std::string* error) {
+    bool ok = false;
     switch (format) {
         case imageFormatJpeg:
-            return EncodeJpeg(file, name, info, rowAt, rowContext, options, progress, error);
+            ok = EncodeJpeg(file, name, info, rowAt, rowContext, options, progress, error);
+            break;
         case imageFormatTiff:
-            return EncodeTiff(file, name, info, rowAt, rowContext, options, progress, error);
+            ok = EncodeTiff(file, name, info, rowAt, rowContext, options, progress, error);
+            break;
         default:
-            return EncodePng(file, name, info, rowAt, rowContext, options, progress, error);
+            ok = EncodePng(file, name, info, rowAt, rowContext, options, progress, error);
+            break;
     }
+    if (!ok) KeepOnOneLine(error);
+    return ok;
 }

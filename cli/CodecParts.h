@@ -53,6 +53,10 @@ bool FinishRow(const RowTarget& target, int32_t row, int32_t rows, const uint8_t
 // Progress after encoding row `row`; false when asked to stop.
 bool EncodedRow(const RowProgress& progress, int32_t row, int32_t rows, std::string* error);
 
+// Control characters in a reason (a damaged chunk name, a file name with a
+// line break) become '?', so that every error stays one line.
+void KeepOnOneLine(std::string* text);
+
 // Per-format entry points, called by the dispatch once the signature is known.
 bool OpenPngDecoder(ImageDecoder* decoder, std::string* error);
 bool OpenJpegDecoder(ImageDecoder* decoder, std::string* error);

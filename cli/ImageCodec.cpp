@@ -88,6 +88,12 @@ bool CheckImageHeader(const ImageInfo& info, const std::string& name, std::strin
     return true;
 }
 
+void KeepOnOneLine(std::string* text) {
+    for (char& c : *text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+}
+
 bool FinishRow(const RowTarget& target, int32_t row, int32_t rows, const uint8_t* samples,
                std::string* error) {
     if (target.sink != nullptr && !target.sink(target.sinkContext, row, samples, error)) return false;
@@ -115,7 +121,9 @@ bool DecodeImageRows(ImageDecoder* decoder, uint8_t* firstRow, size_t rowStride,
     target.firstRow = firstRow;
     target.rowStride = rowStride;
     target.progress = progress;
-    return decoder->decode(decoder, target, error);
+    const bool ok = decoder->decode(decoder, target, error);
+    if (!ok) KeepOnOneLine(error);
+    return ok;
 }
 
 bool DecodeImageRowsEach(ImageDecoder* decoder, RowSink rowDone, void* rowContext,
@@ -124,7 +132,9 @@ bool DecodeImageRowsEach(ImageDecoder* decoder, RowSink rowDone, void* rowContex
     target.sink = rowDone;
     target.sinkContext = rowContext;
     target.progress = progress;
-    return decoder->decode(decoder, target, error);
+    const bool ok = decoder->decode(decoder, target, error);
+    if (!ok) KeepOnOneLine(error);
+    return ok;
 }
 
 void CloseImageDecoder(ImageDecoder* decoder) {

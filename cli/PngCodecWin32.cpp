@@ -208,6 +208,7 @@ bool OpenImageDecoder(FILE* file, const std::string& name, ImageDecoder** decode
     }
     if (!ok) {
         CloseImageDecoder(opened);
+        KeepOnOneLine(error);
         return false;
     }
     *info = opened->info;
