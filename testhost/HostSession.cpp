@@ -69,12 +69,12 @@ uint8_t MaskAt(const HostImage& image, int32 row, int32 column) {
 }  // namespace
 
 // Whether planes lo..hi of the rectangle can be handed over where the host
-// keeps them: inside the image, and either all planes or column bytes
-// reported (the plug-in then steps over the planes it did not ask for).
+// keeps them: inside the image, and every plane the host holds (a subset
+// would ask the plug-in to step over the others by the column bytes, which
+// not every part of a plug-in honours).
 static bool InPlace(const HostSession* session, const HostImage& image, const Rect& rect, int16 lo, int16 hi) {
     if (!session->settings.deliverInPlace || !InsideImage(image, rect)) return false;
-    const bool allPlanes = lo == 0 && hi == image.channels - 1;
-    return allPlanes || session->settings.reportColumnBytes;
+    return lo == 0 && hi == image.channels - 1;
 }
 
 HostSession* ActiveHostSession() { return activeSession; }
@@ -147,7 +147,7 @@ OSErr HostAdvanceState(HostSession* session) {
         if (InPlace(session, image, record.inRect, record.inLoPlane, record.inHiPlane)) {
             record.inRowBytes = int32(HostRowBytes(image));
             record.inData = SampleAddress(&image, record.inRect.top, record.inRect.left, record.inLoPlane);
-            record.inColumnBytes = session->settings.reportColumnBytes ? image.channels * bps : 0;
+            record.inColumnBytes = session->settings.reportColumnBytes ? image.channels * bps : 0;  // all planes
         } else {
             record.inRowBytes = Deliver(image, record.inRect, record.inLoPlane, record.inHiPlane,
                                         record.inputPadding, session->settings.rowPadding,

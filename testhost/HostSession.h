@@ -65,8 +65,8 @@ struct HostSettings {
     intptr_t parentWindow = 0;
     // Hand the plug-in pointers into the host's own image (input and mask)
     // and into the result (output) whenever the rectangle lies inside the
-    // image, as editors do, instead of copies; rows are then the image's
-    // rows and columns its pixels.
+    // image and takes every plane, as editors do, instead of copies; rows
+    // are then the image's rows.
     bool deliverInPlace = false;
 };
 
