@@ -18,7 +18,8 @@ bool Fail(std::string* error, const std::string& reason) {
 bool TakesValue(const std::string& name) {
     return name == "--amount" || name == "--fg" || name == "--bg" || name == "--mask" ||
            name == "--seed" || name == "--plugin" || name == "--list" || name == "-o" ||
-           name == "--output-dir" || name == "--format" || name == "--host-profile";
+           name == "--output-dir" || name == "--format" || name == "--host-profile" ||
+           name == "--quality" || name == "--compression";
 }
 
 bool ApplyValue(const std::string& name, const std::string& value, CliOptions* options,
@@ -44,6 +45,16 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions* o
                                    ", not '" + value + "'");
         options->seed = uint32_t(seed);
         options->seedGiven = true;
+    } else if (name == "--quality") {
+        int64_t quality;
+        if (!ParseWholeNumber(value, 1, 100, &quality))
+            return Fail(error, "--quality needs a whole number from 1 to 100, not '" + value + "'");
+        options->jpegQuality = int32_t(quality);
+    } else if (name == "--compression") {
+        int64_t level;
+        if (!ParseWholeNumber(value, 0, 9, &level))
+            return Fail(error, "--compression needs a whole number from 0 to 9, not '" + value + "'");
+        options->pngCompression = int32_t(level);
     } else if (name == "--plugin") {
         options->pluginPath = value;
     } else if (name == "--list") {

@@ -32,6 +32,8 @@ struct CliOptions {
     uint32_t seed = 0;
     ProgressMode progress = progressAuto;
     std::string hostProfile;  // empty: Photoshop-like (testhost/HostProfiles.h)
+    int32_t jpegQuality = 92;     // --quality, 1..100
+    int32_t pngCompression = -1;  // --compression, 0..9; -1: the default
 };
 
 // Answers false with a one-line reason for anything it cannot accept.

@@ -1,15 +1,13 @@
 #include "cli/ImageTransfer.h"
 
 #include <cstring>
+#include <new>
 
 namespace {
 
-uint16 HostSampleAt(const HostImage& image, size_t index) {
-    if (image.bytesPerSample == 1) return image.samples[index];
-    uint16 value;
-    memcpy(&value, &image.samples[index * 2], 2);
-    return value;
-}
+int32 PaddingFor(int32 rowBytes) { return 4 + (4 - rowBytes % 4) % 4; }
+
+uint8_t Eight(uint16 file) { return uint8_t((uint32(file) * 255u + 32767u) / 65535u); }
 
 }  // namespace
 
@@ -20,52 +18,107 @@ uint16 Png16FromHost(uint16 value) {
     return uint16((clamped * 65535u + 16384u) / 32768u);
 }
 
-int16 HostModeOf(const PngImage& png) {
-    const bool colour = png.channels >= 3;
-    if (png.bitDepth == 16) return colour ? plugInModeRGB48 : plugInModeGray16;
+uint16 LowestFileValueFor(uint16 host) {
+    const uint32 clamped = host > 32768 ? 32768u : host;
+    if (clamped == 0) return 0;
+    // The least v with v * 32768 + 32767 >= host * 65535, rounded up.
+    return uint16((clamped * 65535u) / 32768u);
+}
+
+int16 HostModeOf(const ImageInfo& info) {
+    const bool colour = info.channels >= 3;
+    if (info.bitDepth == 16) return colour ? plugInModeRGB48 : plugInModeGray16;
     return colour ? plugInModeRGBColor : plugInModeGrayScale;
 }
 
-HostImage HostImageFromPng(const PngImage& png) {
-    HostImage image;
-    image.width = png.width;
-    image.height = png.height;
-    image.channels = png.channels;
-    image.bytesPerSample = png.bitDepth == 16 ? 2 : 1;
-    const size_t count = png.samples.size();
-    image.samples.resize(count * size_t(image.bytesPerSample));
-    if (image.bytesPerSample == 1) {
-        for (size_t i = 0; i < count; ++i) image.samples[i] = uint8_t(png.samples[i]);
-    } else {
-        for (size_t i = 0; i < count; ++i) {
-            const uint16 value = HostFromPng16(png.samples[i]);
-            memcpy(&image.samples[i * 2], &value, 2);
-        }
-    }
-    return image;
-}
-
-void DescribeImage(const PngImage& png, int32 filterWidth, HostSettings* settings) {
-    settings->imageMode = HostModeOf(png);
-    settings->planes = int16(png.channels);
-    const bool alpha = PngHasAlpha(png);
-    settings->inLayerPlanes = int16(alpha ? png.channels - 1 : png.channels);
+void DescribeImage(const ImageInfo& info, int32 filterWidth, HostSettings* settings) {
+    settings->imageMode = HostModeOf(info);
+    settings->planes = int16(info.channels);
+    const bool alpha = InfoHasAlpha(info);
+    settings->inLayerPlanes = int16(alpha ? info.channels - 1 : info.channels);
     settings->inTransparencyMask = int16(alpha ? 1 : 0);
-    const int32 pixelBytes = png.channels * (png.bitDepth == 16 ? 2 : 1);
-    const int32 rowBytes = filterWidth * pixelBytes;
-    settings->rowPadding = 4 + (4 - rowBytes % 4) % 4;
+    const int32 pixelBytes = info.channels * (info.bitDepth == 16 ? 2 : 1);
+    settings->rowPadding = PaddingFor(filterWidth * pixelBytes);
     settings->reportColumnBytes = true;
 }
 
-PngImage PngFromHostResult(const PngImage& original, const HostImage& before,
-                           const HostImage& after) {
-    PngImage png = original;
-    const size_t count = original.samples.size();
-    for (size_t i = 0; i < count; ++i) {
-        const uint16 was = HostSampleAt(before, i);
-        const uint16 now = HostSampleAt(after, i);
-        if (now == was) continue;
-        png.samples[i] = after.bytesPerSample == 1 ? now : Png16FromHost(now);
+void HostScaleRows(HostImage* image, HostTransfer* transfer) {
+    const size_t perRow = size_t(image->width) * size_t(image->channels);
+    transfer->lowBits.assign((perRow * size_t(image->height) + 7) / 8, 0);
+    const size_t stride = HostRowBytes(*image);
+    size_t index = 0;
+    for (int32 y = 0; y < image->height; ++y) {
+        uint8_t* row = image->samples.data() + size_t(y) * stride;
+        for (size_t i = 0; i < perRow; ++i, ++index) {
+            uint16 file;
+            memcpy(&file, row + i * 2, 2);
+            const uint16 host = HostFromPng16(file);
+            if (file != LowestFileValueFor(host)) transfer->lowBits[index / 8] |= uint8_t(1u << (index % 8));
+            memcpy(row + i * 2, &host, 2);
+        }
     }
-    return png;
+}
+
+bool DecodeIntoHost(ImageDecoder* decoder, const ImageInfo& info, HostImage* image,
+                    HostTransfer* transfer, RowProgress progress, std::string* error) {
+    image->width = info.width;
+    image->height = info.height;
+    image->channels = info.channels;
+    image->bytesPerSample = info.bitDepth == 16 ? 2 : 1;
+    const int32 rowBytes = int32(InfoRowBytes(info));
+    image->rowBytes = rowBytes + PaddingFor(rowBytes);
+    transfer->info = info;
+    try {
+        image->samples.resize(size_t(image->rowBytes) * size_t(info.height));
+        if (info.bitDepth == 16) transfer->lowBits.reserve((size_t(rowBytes / 2) * size_t(info.height) + 7) / 8);
+    } catch (const std::bad_alloc&) {
+        *error = "out of memory for a " + std::to_string(info.width) + "x" +
+                 std::to_string(info.height) + " image";
+        return false;
+    }
+    if (!DecodeImageRows(decoder, image->samples.data(), size_t(image->rowBytes), progress, error))
+        return false;
+    if (info.bitDepth == 16) HostScaleRows(image, transfer);
+    return true;
+}
+
+void PrepareResultRows(ResultRows* rows, const HostImage& before, const HostImage& after,
+                       const HostTransfer& transfer, int32 outputDepth) {
+    rows->before = &before;
+    rows->after = &after;
+    rows->transfer = &transfer;
+    rows->outputDepth = outputDepth;
+    const size_t samples = size_t(before.width) * size_t(before.channels);
+    if (before.bytesPerSample == 2) rows->scratch.assign(samples * size_t(outputDepth / 8), 0);
+}
+
+const uint8_t* ResultRowAt(void* context, int32_t row) {
+    ResultRows* rows = static_cast<ResultRows*>(context);
+    const HostImage& after = *rows->after;
+    const uint8_t* now = after.samples.data() + size_t(row) * HostRowBytes(after);
+    if (after.bytesPerSample == 1) return now;
+    const HostImage& before = *rows->before;
+    const uint8_t* was = before.samples.data() + size_t(row) * HostRowBytes(before);
+    const size_t perRow = size_t(after.width) * size_t(after.channels);
+    size_t index = size_t(row) * perRow;
+    const std::vector<uint8_t>& bits = rows->transfer->lowBits;
+    uint8_t* out = rows->scratch.data();
+    for (size_t i = 0; i < perRow; ++i, ++index) {
+        uint16 host, original;
+        memcpy(&host, now + i * 2, 2);
+        memcpy(&original, was + i * 2, 2);
+        uint16 file;
+        if (host == original) {
+            const bool low = !bits.empty() && (bits[index / 8] >> (index % 8)) & 1u;
+            file = uint16(LowestFileValueFor(host) + (low ? 1 : 0));
+        } else {
+            file = Png16FromHost(host);
+        }
+        if (rows->outputDepth == 8) {
+            out[i] = Eight(file);
+        } else {
+            memcpy(out + i * 2, &file, 2);
+        }
+    }
+    return out;
 }

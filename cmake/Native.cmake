@@ -14,13 +14,18 @@ target_include_directories(vorn_testhost PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(vorn_testhost PUBLIC vorn_core)
 
 # The command-line host: all of cli/ but main() as a library that the unit
-# tests and the test tools link too; PNG decoding and compression from stb.
-find_path(VORN_STB_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
+# tests and the test tools link too; image files through libpng (with
+# zlib), libjpeg-turbo and libtiff.
+find_package(PNG REQUIRED)
+find_package(ZLIB REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(VORN_JPEG REQUIRED IMPORTED_TARGET libjpeg)
+pkg_check_modules(VORN_TIFF REQUIRED IMPORTED_TARGET libtiff-4)
 set(CLI_LIBRARY_SOURCES ${CLI_PORTABLE} ${CLI_POSIX})
 list(FILTER CLI_LIBRARY_SOURCES EXCLUDE REGEX "/cli/Main\\.cpp$")
 add_library(vorn_cli STATIC ${CLI_LIBRARY_SOURCES})
-target_include_directories(vorn_cli SYSTEM PUBLIC ${VORN_STB_DIR})
-target_link_libraries(vorn_cli PUBLIC vorn_testhost)
+target_link_libraries(vorn_cli PUBLIC vorn_testhost PNG::PNG ZLIB::ZLIB PkgConfig::VORN_JPEG
+                      PkgConfig::VORN_TIFF)
 add_executable(vorn ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
 target_link_libraries(vorn PRIVATE vorn_cli)
 add_executable(labcheck ${CMAKE_SOURCE_DIR}/tests/tools/labcheck.cpp)
@@ -75,3 +80,4 @@ foreach(source ${BENCH_SOURCES})
   add_executable(bench_${name} ${source})
   target_link_libraries(bench_${name} PRIVATE vorn_test_support vorn_testhost)
 endforeach()
+target_link_libraries(bench_pngencode PRIVATE vorn_cli)

@@ -27,12 +27,22 @@ target_link_libraries(vorn_plugin PRIVATE user32 kernel32 gdi32)
 add_library(vorn_winhost STATIC ${HOST_PORTABLE} ${HOST_WIN32})
 target_include_directories(vorn_winhost PUBLIC ${CMAKE_SOURCE_DIR})
 if(CLI_WIN32)
-  # stb's headers alone (PNG codecs) from the build machine; the folder holds
-  # nothing else, so no native header can reach the cross compiler.
+  # The Win32 host reads and writes PNG only: the native codecs (libpng,
+  # libjpeg-turbo, libtiff and their dispatch) stay out, PngCodecWin32.cpp
+  # takes their place (stb_image's decoder, a writer on zlib).
+  set(CLI_WINDOWS_SOURCES ${CLI_PORTABLE})
+  list(FILTER CLI_WINDOWS_SOURCES EXCLUDE REGEX
+       "/cli/(PngCodec|JpegCodec|TiffCodec|CodecDispatch|WholeImage)\\.cpp$")
+  # stb's headers alone from the build machine; the folder holds nothing
+  # else, so no native header can reach the cross compiler. zlib is
+  # mingw's own (libz-mingw-w64-dev), linked statically.
   find_path(VORN_STB_DIR stb_image.h PATHS /usr/include PATH_SUFFIXES stb
             NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH REQUIRED)
-  add_executable(vornhost ${CLI_PORTABLE} ${CLI_WIN32})
-  target_include_directories(vornhost SYSTEM PRIVATE ${VORN_STB_DIR})
+  find_library(VORN_MINGW_ZLIB NAMES libz.a REQUIRED)
+  find_path(VORN_MINGW_ZLIB_INCLUDE zlib.h REQUIRED)
+  add_executable(vornhost ${CLI_WINDOWS_SOURCES} ${CLI_WIN32})
+  target_include_directories(vornhost SYSTEM PRIVATE ${VORN_STB_DIR} ${VORN_MINGW_ZLIB_INCLUDE})
+  target_link_libraries(vornhost PRIVATE ${VORN_MINGW_ZLIB})
   set_target_properties(vornhost PROPERTIES OUTPUT_NAME ${VORN_HOST_NAME})
   target_link_libraries(vornhost PRIVATE vorn_winhost comctl32 user32 gdi32)
   target_link_options(vornhost PRIVATE ${VORN_STATIC_LINK})

@@ -9,7 +9,7 @@ packages=(
     wine wine32:i386 wine64 xvfb xauth imagemagick
     python3 python3-pefile fonts-ipafont-gothic libstb-dev
     clang libclang-rt-14-dev gmic
-    libpng-dev zlib1g-dev libturbojpeg0-dev libtiff-dev libz-mingw-w64-dev gegl
+    libpng-dev zlib1g-dev libturbojpeg0-dev libjpeg62-turbo-dev libtiff-dev libz-mingw-w64-dev gegl
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include "testhost/HostCallbacks.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -15,6 +16,17 @@ int32 RectHeight(const Rect& r) { return r.bottom - r.top; }
 int32 RectWidth(const Rect& r) { return r.right - r.left; }
 bool RectEmpty(const Rect& r) { return RectHeight(r) <= 0 || RectWidth(r) <= 0; }
 
+uint8_t* SampleAddress(const HostImage* image, int32 row, int32 column, int32 channel) {
+    const size_t offset = static_cast<size_t>(row) * HostRowBytes(*image) +
+                          (static_cast<size_t>(column) * image->channels + channel) * image->bytesPerSample;
+    return const_cast<uint8_t*>(image->samples.data()) + offset;
+}
+
+// True when the rectangle lies inside the image.
+bool InsideImage(const HostImage& image, const Rect& rect) {
+    return rect.top >= 0 && rect.left >= 0 && rect.bottom <= image.height && rect.right <= image.width;
+}
+
 // Sample of (row, column, channel) of an image, or the padding value when
 // the position lies outside it.
 uint32 ReadSample(const HostImage& image, int32 row, int32 column, int32 channel, int16 padding) {
@@ -23,13 +35,11 @@ uint32 ReadSample(const HostImage& image, int32 row, int32 column, int32 channel
         uint32 fill = padding >= 0 ? static_cast<uint32>(padding) : 0;
         return image.bytesPerSample == 2 ? fill * 32768 / 255 : fill;
     }
-    size_t index = (static_cast<size_t>(row) * image.width + column) * image.channels + channel;
-    return LoadSample(&image.samples[index * image.bytesPerSample], image.bytesPerSample);
+    return LoadSample(SampleAddress(&image, row, column, channel), image.bytesPerSample);
 }
 
 void WriteSample(HostImage* image, int32 row, int32 column, int32 channel, uint32 value) {
-    size_t index = (static_cast<size_t>(row) * image->width + column) * image->channels + channel;
-    StoreSample(&image->samples[index * image->bytesPerSample], image->bytesPerSample, value);
+    StoreSample(SampleAddress(image, row, column, channel), image->bytesPerSample, value);
 }
 
 // Fills a buffer with planes lo..hi of the rectangle; answers its row bytes.
@@ -77,10 +87,19 @@ RGBColor ColourField(RGBColor colour, bool holdBytes) {
 
 uint8_t MaskAt(const HostImage& image, int32 row, int32 column) {
     if (image.mask.empty()) return 255;
-    return image.mask[static_cast<size_t>(row) * image.width + column];
+    return image.mask[static_cast<size_t>(row) * HostMaskRowBytes(image) + column];
 }
 
 }  // namespace
+
+// Whether planes lo..hi of the rectangle can be handed over where the host
+// keeps them: inside the image, and every plane the host holds (a subset
+// would ask the plug-in to step over the others by the column bytes, which
+// not every part of a plug-in honours).
+static bool InPlace(const HostSession* session, const HostImage& image, const Rect& rect, int16 lo, int16 hi) {
+    if (!session->settings.deliverInPlace || !InsideImage(image, rect)) return false;
+    return lo == 0 && hi == image.channels - 1;
+}
 
 HostSession* ActiveHostSession() { return activeSession; }
 
@@ -88,9 +107,30 @@ HostSession* ActiveHostSession() { return activeSession; }
 // image, applying the selection as a host does: selected pixels take the
 // plug-in's values, unselected ones keep the original, partial ones blend.
 void CommitOutput(HostSession* session) {
-    if (RectEmpty(session->deliveredOut) || session->outBuffer.empty()) return;
+    if (RectEmpty(session->deliveredOut)) return;
     const HostImage& source = session->source;
     const Rect rect = session->deliveredOut;
+    if (session->deliveredInPlace) {
+        // The plug-in wrote into the result; only partly selected pixels
+        // still take part of the original.
+        session->deliveredOut = Rect{0, 0, 0, 0};
+        session->deliveredInPlace = false;
+        if (source.mask.empty()) return;
+        for (int32 row = rect.top; row < rect.bottom; ++row) {
+            for (int32 column = rect.left; column < rect.right; ++column) {
+                const uint32 m = MaskAt(source, row, column);
+                if (m == 255) continue;
+                for (int32 channel = session->deliveredOutLo; channel <= session->deliveredOutHi; ++channel) {
+                    uint32 filtered = ReadSample(session->result, row, column, channel, 0);
+                    uint32 original = ReadSample(source, row, column, channel, 0);
+                    WriteSample(&session->result, row, column, channel,
+                                (original * (255 - m) + filtered * m + 127) / 255);
+                }
+            }
+        }
+        return;
+    }
+    if (session->outBuffer.empty()) return;
     const int32 planes = session->deliveredOutHi - session->deliveredOutLo + 1;
     const int32 bps = source.bytesPerSample;
     const int32 rowBytes = session->record.outRowBytes;
@@ -128,13 +168,19 @@ OSErr HostAdvanceState(HostSession* session) {
         if (record.inLoPlane < 0 || record.inHiPlane < record.inLoPlane ||
             record.inHiPlane >= planeLimit)
             return -50;  // paramErr: planes the host does not have
-        record.inRowBytes = Deliver(image, record.inRect, record.inLoPlane, record.inHiPlane,
-                                    record.inputPadding, session->settings.rowPadding,
-                                    &session->inBuffer);
-        record.inData = session->inBuffer.data();
-        record.inColumnBytes = session->settings.reportColumnBytes
-                                   ? (record.inHiPlane - record.inLoPlane + 1) * bps
-                                   : 0;
+        if (InPlace(session, image, record.inRect, record.inLoPlane, record.inHiPlane)) {
+            record.inRowBytes = int32(HostRowBytes(image));
+            record.inData = SampleAddress(&image, record.inRect.top, record.inRect.left, record.inLoPlane);
+            record.inColumnBytes = session->settings.reportColumnBytes ? image.channels * bps : 0;  // all planes
+        } else {
+            record.inRowBytes = Deliver(image, record.inRect, record.inLoPlane, record.inHiPlane,
+                                        record.inputPadding, session->settings.rowPadding,
+                                        &session->inBuffer);
+            record.inData = session->inBuffer.data();
+            record.inColumnBytes = session->settings.reportColumnBytes
+                                       ? (record.inHiPlane - record.inLoPlane + 1) * bps
+                                       : 0;
+        }
     } else {
         record.inData = nullptr;
     }
@@ -142,20 +188,35 @@ OSErr HostAdvanceState(HostSession* session) {
         if (record.outLoPlane < 0 || record.outHiPlane < record.outLoPlane ||
             record.outHiPlane >= planeLimit)
             return -50;
-        record.outRowBytes = Deliver(image, record.outRect, record.outLoPlane, record.outHiPlane,
-                                     record.outputPadding, session->settings.rowPadding,
-                                     &session->outBuffer);
-        record.outData = session->outBuffer.data();
-        record.outColumnBytes = session->settings.reportColumnBytes
-                                    ? (record.outHiPlane - record.outLoPlane + 1) * bps
-                                    : 0;
+        session->deliveredInPlace =
+            InPlace(session, image, record.outRect, record.outLoPlane, record.outHiPlane);
+        if (session->deliveredInPlace) {
+            HostImage* result = &session->result;
+            record.outRowBytes = int32(HostRowBytes(*result));
+            record.outData = SampleAddress(result, record.outRect.top, record.outRect.left, record.outLoPlane);
+            record.outColumnBytes = session->settings.reportColumnBytes ? image.channels * bps : 0;
+        } else {
+            record.outRowBytes = Deliver(image, record.outRect, record.outLoPlane, record.outHiPlane,
+                                         record.outputPadding, session->settings.rowPadding,
+                                         &session->outBuffer);
+            record.outData = session->outBuffer.data();
+            record.outColumnBytes = session->settings.reportColumnBytes
+                                        ? (record.outHiPlane - record.outLoPlane + 1) * bps
+                                        : 0;
+        }
         session->deliveredOut = record.outRect;
         session->deliveredOutLo = record.outLoPlane;
         session->deliveredOutHi = record.outHiPlane;
     } else {
         record.outData = nullptr;
     }
-    if (!RectEmpty(record.maskRect) && !image.mask.empty()) {
+    if (!RectEmpty(record.maskRect) && !image.mask.empty() && session->settings.deliverInPlace &&
+        InsideImage(image, record.maskRect)) {
+        const Rect rect = record.maskRect;
+        record.maskRowBytes = int32(HostMaskRowBytes(image));
+        record.maskData = const_cast<uint8_t*>(image.mask.data()) +
+                          static_cast<size_t>(rect.top) * HostMaskRowBytes(image) + rect.left;
+    } else if (!RectEmpty(record.maskRect) && !image.mask.empty()) {
         const Rect rect = record.maskRect;
         const int32 rowBytes = RectWidth(rect) + session->settings.rowPadding;
         session->maskBuffer.assign(static_cast<size_t>(rowBytes) * RectHeight(rect), 0);
@@ -179,10 +240,31 @@ OSErr HostAdvanceState(HostSession* session) {
     return noErr;
 }
 
+namespace {
+
+void PrepareRecords(HostSession* session, const HostImage& image, const HostSettings& settings);
+
+}  // namespace
+
 void OpenHostSession(HostSession* session, const HostImage& image, const HostSettings& settings) {
-    session->settings = settings;
     session->source = image;
     session->result = image;
+    PrepareRecords(session, session->source, settings);
+}
+
+void OpenHostSessionTaking(HostSession* session, HostImage* image, const HostSettings& settings) {
+    session->source = std::move(*image);
+    *image = HostImage();
+    session->result = session->source;
+    session->result.mask.clear();
+    session->result.mask.shrink_to_fit();
+    PrepareRecords(session, session->source, settings);
+}
+
+namespace {
+
+void PrepareRecords(HostSession* session, const HostImage& image, const HostSettings& settings) {
+    session->settings = settings;
     memset(&session->record, 0, sizeof(session->record));
     memset(&session->about, 0, sizeof(session->about));
     session->platform.hwnd = settings.parentWindow;
@@ -232,9 +314,12 @@ void OpenHostSession(HostSession* session, const HostImage& image, const HostSet
 
     session->data = 0;
     session->deliveredOut = Rect{0, 0, 0, 0};
+    session->deliveredInPlace = false;
     session->advanceCalls = session->abortPolls = session->displayCalls = 0;
     session->cancelRequested = false;
 }
+
+}  // namespace
 
 void CloseHostSession(HostSession* session) {
     Handle& descriptor = session->descriptorParameters.descriptor;
@@ -282,7 +367,7 @@ int16 RunFilterSession(HostSession* session, PluginEntryProc entry, bool withPar
     if (result != noErr) return result;
     result = CallSelector(session, entry, filterSelectorStart);
     if (result != noErr) {
-        session->result = session->source;  // a failed run changes nothing
+        session->result.samples = session->source.samples;  // a failed run changes nothing
         return result;
     }
     FilterRecord& record = session->record;
@@ -298,8 +383,9 @@ int16 RunFilterSession(HostSession* session, PluginEntryProc entry, bool withPar
         }
     }
     if (result != noErr) {
-        session->result = session->source;
+        session->result.samples = session->source.samples;
         session->deliveredOut = Rect{0, 0, 0, 0};
+        session->deliveredInPlace = false;
         return result;
     }
     CommitOutput(session);

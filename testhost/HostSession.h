@@ -15,16 +15,28 @@
 typedef void(PI_CDECL* PluginEntryProc)(int16 selector, void* paramBlock, intptr_t* data,
                                         int16* result);
 
-// Samples are interleaved, rows packed without padding. 16-bit samples are
-// on the host's scale (0..32768 full intensity), native byte order.
+// Samples are interleaved, rows rowBytes apart (0: packed without padding).
+// 16-bit samples are on the host's scale (0..32768 full intensity), native
+// byte order.
 struct HostImage {
     int32 width = 0;
     int32 height = 0;
     int32 channels = 0;        // samples per pixel held by the host
     int32 bytesPerSample = 1;  // 1 or 2
     std::vector<uint8_t> samples;
-    std::vector<uint8_t> mask;  // width*height selection bytes; empty: none
+    std::vector<uint8_t> mask;  // selection bytes, width a row; empty: none
+    int32 rowBytes = 0;         // bytes from a row of samples to the next; 0: packed
+    int32 maskRowBytes = 0;     // the same for the mask; 0: width
 };
+
+// Bytes from one row to the next.
+inline size_t HostRowBytes(const HostImage& image) {
+    return image.rowBytes > 0 ? size_t(image.rowBytes)
+                              : size_t(image.width) * size_t(image.channels) * size_t(image.bytesPerSample);
+}
+inline size_t HostMaskRowBytes(const HostImage& image) {
+    return image.maskRowBytes > 0 ? size_t(image.maskRowBytes) : size_t(image.width);
+}
 
 struct ScriptItem {
     DescriptorKeyID key;
@@ -59,6 +71,11 @@ struct HostSettings {
     bool maxSpaceInKilobytes = false;
     bool abortPumpsMessages = true;      // abortProc hooks may dispatch window messages
     bool wholeImageFilterRect = false;   // filterRect the whole image, whatever the selection
+    // Hand the plug-in pointers into the host's own image (input and mask)
+    // and into the result (output) whenever the rectangle lies inside the
+    // image and takes every plane, as editors do, instead of copies; rows
+    // are then the image's rows.
+    bool deliverInPlace = false;
 };
 
 struct HostSession;
@@ -80,6 +97,7 @@ struct HostSession {
 
     std::vector<uint8_t> inBuffer, outBuffer, maskBuffer;
     Rect deliveredOut = {0, 0, 0, 0};
+    bool deliveredInPlace = false;  // the output rectangle lies in result itself
     int16 deliveredOutLo = 0;
     int16 deliveredOutHi = -1;
 
@@ -102,6 +120,9 @@ struct HostSession {
 // Prepares the records for this image; the session must stay at its address
 // while the plug-in is called (callbacks find it through a module pointer).
 void OpenHostSession(HostSession* session, const HostImage& image, const HostSettings& settings);
+// The same, taking the image over instead of copying it (the image is left
+// empty): the session then holds the image and one result of its size.
+void OpenHostSessionTaking(HostSession* session, HostImage* image, const HostSettings& settings);
 void CloseHostSession(HostSession* session);
 
 // One call of the entry point; answers the plug-in's result. Selector 0

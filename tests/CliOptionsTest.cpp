@@ -168,11 +168,36 @@ TEST(CliOptions, WholeNumbersAreStrict) {
     EXPECT_FALSE(ParseWholeNumber("99999999999999999999", 0, 5, &value));
 }
 
+TEST(CliOptions, QualityAndCompressionForTheOutputFormats) {
+    CliOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"in.png", "out.jpg"}, &options, &error)) << error;
+    EXPECT_EQ(options.jpegQuality, 92);
+    EXPECT_EQ(options.pngCompression, -1);
+    ASSERT_TRUE(Parse({"--quality", "1", "--compression=9", "in.png", "out.jpg"}, &options, &error));
+    EXPECT_EQ(options.jpegQuality, 1);
+    EXPECT_EQ(options.pngCompression, 9);
+    ASSERT_TRUE(Parse({"--quality=100", "--compression", "0", "in.png", "out.png"}, &options, &error));
+    EXPECT_EQ(options.jpegQuality, 100);
+    EXPECT_EQ(options.pngCompression, 0);
+    for (const char* bad : {"0", "101", "-5", "9x", ""}) {
+        CliOptions fresh;
+        EXPECT_FALSE(Parse({"--quality", bad, "in.png", "out.jpg"}, &fresh, &error)) << bad;
+        EXPECT_NE(error.find("--quality"), std::string::npos) << error;
+    }
+    for (const char* bad : {"-1", "10", "fast"}) {
+        CliOptions fresh;
+        EXPECT_FALSE(Parse({"--compression", bad, "in.png", "out.png"}, &fresh, &error)) << bad;
+        EXPECT_NE(error.find("--compression"), std::string::npos) << error;
+    }
+}
+
 TEST(CliOptions, HelpDocumentsEveryOption) {
     const std::string help = HelpText("vorn");
     for (const char* option : {"--amount", "--fg", "--bg", "--mask", "--seed", "--progress",
                                "--no-progress", "--plugin", "--list", "--dialog", "--about",
-                               "--help", "#rrggbb", "#rrrrggggbbbb", "Exit status"}) {
+                               "--help", "--quality", "--compression", ".jpg", ".tif",
+                               "#rrggbb", "#rrrrggggbbbb", "Exit status"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(help.find("Usage: vorn "), 0u);

@@ -1,21 +1,25 @@
 // Images and hand-made PNG streams for the command-line host's tests.
 #pragma once
 
-#include "cli/PngChunks.h"
-#include "cli/PngImage.h"
+#include "cli/WholeImage.h"
+
+#include <zlib.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-extern "C" unsigned char* stbi_zlib_compress(unsigned char* data, int dataLength, int* outLength,
-                                             int quality);
+const uint8_t pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+inline uint32_t ReadBigEndian32(const uint8_t* bytes) {
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
+}
 
 // An image whose samples run through the whole range of its depth and
 // differ from pixel to pixel and channel to channel (odd values included).
-inline PngImage PatternImage(int32_t width, int32_t height, int32_t channels, int32_t depth) {
-    PngImage image;
+inline WholeImage PatternImage(int32_t width, int32_t height, int32_t channels, int32_t depth) {
+    WholeImage image;
     image.width = width;
     image.height = height;
     image.channels = channels;
@@ -36,7 +40,7 @@ inline void AppendChunk(std::vector<uint8_t>* out, const char* type, const std::
     const size_t start = out->size();
     out->insert(out->end(), type, type + 4);
     out->insert(out->end(), data.begin(), data.end());
-    AppendBig32(out, Crc32(out->data() + start, data.size() + 4));
+    AppendBig32(out, uint32_t(crc32(0, out->data() + start, uInt(data.size() + 4))));
 }
 
 inline std::vector<uint8_t> HeaderData(uint32_t width, uint32_t height, uint8_t depth,
@@ -53,10 +57,10 @@ inline std::vector<uint8_t> HeaderData(uint32_t width, uint32_t height, uint8_t 
 }
 
 inline std::vector<uint8_t> Compressed(std::vector<uint8_t> raw) {
-    int length = 0;
-    unsigned char* packed = stbi_zlib_compress(raw.data(), int(raw.size()), &length, 8);
-    std::vector<uint8_t> out(packed, packed + length);
-    free(packed);
+    uLongf length = compressBound(uLong(raw.size()));
+    std::vector<uint8_t> out(length);
+    compress2(out.data(), &length, raw.data(), uLong(raw.size()), 8);
+    out.resize(length);
     return out;
 }
 

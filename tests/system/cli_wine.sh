@@ -206,4 +206,29 @@ else
     echo "no cross build of the other architecture: its checks are skipped"
 fi
 
+# --- formats and a large image -------------------------------------------------
+# vornhost reads and writes PNG only: other formats are refused by name.
+host_run sample.png out.jpg 2> jpeg.txt
+if grep -q "^vornhost: error: out.jpg: this program writes PNG only, not JPEG" jpeg.txt && [ ! -e out.jpg ]; then
+    pass "JPEG output refused: $(cat jpeg.txt)"
+else
+    fail "JPEG output: $(cat jpeg.txt)"
+fi
+host_run sample.png out.xyz 2> unknown.txt
+grep -q "^vornhost: error: out.xyz: unknown output format" unknown.txt && [ ! -e out.xyz ] &&
+    pass "unknown output format refused: $(cat unknown.txt)" || fail "unknown format: $(cat unknown.txt)"
+"$labcheck" make 64 48 3 8 small.jpg
+host_run small.jpg o9.png 2> jpegin.txt
+grep -q "^vornhost: error: small.jpg: a JPEG file; this program reads PNG only" jpegin.txt && [ ! -e o9.png ] &&
+    pass "JPEG input refused: $(cat jpegin.txt)" || fail "JPEG input: $(cat jpegin.txt)"
+# 10000 x 10000 RGB in an ordinary 32-bit process (2 GB of address space).
+"$labcheck" make 10000 10000 3 8 large.png
+start=$(date +%s)
+host_run --seed 2 large.png large-out.png 2> large.txt
+if [ -s large-out.png ] && report=$("$labcheck" check large.png large-out.png 10 black white); then
+    pass "a 10000x10000 PNG filtered in $(($(date +%s) - start)) s: $report"
+else
+    fail "10000x10000 PNG: $(cat large.txt)"
+fi
+
 finish_checks

@@ -1,6 +1,7 @@
 // A checker for the command-line host's results, and a maker of test
-// images, for the end-to-end tests in tests/system. It reads PNG files
-// with the host's own reader, which the unit tests check on their own.
+// images, for the end-to-end tests in tests/system. It reads image files
+// with the host's own readers, which the unit tests check on their own; it
+// writes each in the format its name gives (.png, .jpg, .tif).
 //
 //   labcheck make W H CHANNELS DEPTH OUT.png    test image (gradients, alpha ramp)
 //   labcheck sample OUT.png                     the 320x240 sample picture
@@ -10,13 +11,13 @@
 //   labcheck info X.png                         "W H CHANNELS DEPTH"
 #include "cli/ColorText.h"
 #include "cli/ImageTransfer.h"
-#include "cli/PngRead.h"
-#include "cli/PngWrite.h"
 #include "cli/SelectionMask.h"
+#include "cli/WholeImage.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -33,22 +34,24 @@ int Failed(const std::string& message) {
     return 1;
 }
 
-bool Load(const char* path, PngImage* image) {
+bool Load(const char* path, WholeImage* image) {
     std::string error;
-    if (ReadPngFile(path, image, &error)) return true;
+    if (ReadImageFile(path, image, &error)) return true;
     fprintf(stderr, "labcheck: %s\n", error.c_str());
     return false;
 }
 
-bool Save(const char* path, const PngImage& image) {
+bool Save(const char* path, const WholeImage& image) {
     std::string error;
-    if (WritePngFile(path, image, &error)) return true;
+    ImageFormat format = imageFormatPng;
+    if (!FormatFromExtension(path, &format)) format = imageFormatPng;
+    if (WriteImageFile(path, image, format, EncodeOptions(), &error)) return true;
     fprintf(stderr, "labcheck: %s\n", error.c_str());
     return false;
 }
 
 int MakeImage(int32_t width, int32_t height, int32_t channels, int32_t depth, const char* path) {
-    PngImage image;
+    WholeImage image;
     image.width = width;
     image.height = height;
     image.channels = channels;
@@ -80,7 +83,7 @@ double Mix(double a, double b, double t) { return a + (b - a) * t; }
 
 int MakeSample(const char* path) {
     const int32_t width = 320, height = 240;
-    PngImage image;
+    WholeImage image;
     image.width = width;
     image.height = height;
     image.channels = 3;
@@ -130,7 +133,7 @@ int MakeSample(const char* path) {
 }
 
 int MakeDisc(int32_t width, int32_t height, const char* path, double cx, double cy, double radius) {
-    PngImage image;
+    WholeImage image;
     image.width = width;
     image.height = height;
     image.channels = 1;
@@ -159,8 +162,30 @@ bool Matches(const uint16_t* pixel, const uint16_t* colour, int32_t colours, int
     return true;
 }
 
+// The selection bytes of a mask image, as the host converts them.
+bool MaskFromWhole(const WholeImage& image, int32_t width, int32_t height, std::vector<uint8_t>* mask,
+                   std::string* error) {
+    const ImageInfo info = InfoOf(image);
+    if (!CheckMaskSize(info, width, height, error)) return false;
+    mask->assign(size_t(width) * height, 0);
+    const size_t count = size_t(width) * image.channels;
+    std::vector<uint8_t> row(count * 2);
+    for (int32_t y = 0; y < height; ++y) {
+        for (size_t i = 0; i < count; ++i) {
+            const uint16_t value = image.samples[size_t(y) * count + i];
+            if (image.bitDepth == 16) {
+                memcpy(&row[i * 2], &value, 2);
+            } else {
+                row[i] = uint8_t(value);
+            }
+        }
+        if (!MaskRowFromSamples(info, row.data(), mask->data() + size_t(y) * width, error)) return false;
+    }
+    return true;
+}
+
 struct CheckInput {
-    PngImage in, out;
+    WholeImage in, out;
     std::vector<uint8_t> mask;  // empty: no selection
     int32_t pitch;
     uint16_t wall[3], corridor[3];
@@ -171,16 +196,16 @@ std::string At(int32_t x, int32_t y) {
 }
 
 int Check(const CheckInput& job) {
-    const PngImage& in = job.in;
-    const PngImage& out = job.out;
+    const WholeImage& in = job.in;
+    const WholeImage& out = job.out;
     const int32_t w = in.width, h = in.height, channels = in.channels;
     if (out.width != w || out.height != h || out.channels != channels || out.bitDepth != in.bitDepth)
         return Failed("output kind or size differs from the input");
-    const bool alpha = PngHasAlpha(in);
+    const bool alpha = (in.channels == 2 || in.channels == 4);
     const int32_t colours = alpha ? channels - 1 : channels;
     const bool haveMask = !job.mask.empty();
     Rect rect = {0, 0, int16_t(h), int16_t(w)};
-    if (haveMask && !MaskBounds(job.mask, w, h, &rect)) return Failed("the mask selects nothing");
+    if (haveMask && !MaskBounds(job.mask.data(), size_t(w), w, h, &rect)) return Failed("the mask selects nothing");
     auto maskAt = [&](int32_t x, int32_t y) -> uint8_t {
         return haveMask ? job.mask[size_t(y) * w + x] : 255;
     };
@@ -305,10 +330,10 @@ int CheckCommand(int argc, char** argv) {
         job.corridor[c] = Expected(bgc[c], job.in.bitDepth);
     }
     if (argc > 7) {
-        PngImage maskImage;
+        WholeImage maskImage;
         std::string error;
         if (!Load(argv[7], &maskImage)) return 2;
-        if (!MaskFromPng(maskImage, job.in.width, job.in.height, &job.mask, &error)) {
+        if (!MaskFromWhole(maskImage, job.in.width, job.in.height, &job.mask, &error)) {
             fprintf(stderr, "labcheck: %s\n", error.c_str());
             return 2;
         }
@@ -331,14 +356,14 @@ int main(int argc, char** argv) {
     }
     if (command == "check") return CheckCommand(argc, argv);
     if (command == "same" && argc == 4) {
-        PngImage a, b;
+        WholeImage a, b;
         if (!Load(argv[2], &a) || !Load(argv[3], &b)) return 2;
         const bool same = a.width == b.width && a.height == b.height && a.channels == b.channels &&
                           a.bitDepth == b.bitDepth && a.samples == b.samples;
         return same ? 0 : 1;
     }
     if (command == "info" && argc == 3) {
-        PngImage image;
+        WholeImage image;
         if (!Load(argv[2], &image)) return 2;
         printf("%d %d %d %d\n", image.width, image.height, image.channels, image.bitDepth);
         return 0;

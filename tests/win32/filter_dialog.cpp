@@ -716,8 +716,9 @@ void CheckFailedImageRequest(PluginEntryProc entry, const std::string& shots) {
 
 // A round selection, seen at 100% and at 50%: the labyrinth fills the
 // selection and follows its outline, the image shows around it; OK
-// filters the selection alone.
-void CheckSelectionPreview(PluginEntryProc entry, const std::string& shots) {
+// filters the selection alone. Once with copies of the image, once with
+// the host's own rows handed over (as the command-line hosts do).
+void CheckSelectionPreview(PluginEntryProc entry, const std::string& shots, bool inPlace) {
     HostImage image = GradientImage();
     const int32 centreX = 125, centreY = 100, radius = 45;
     image.mask.assign(static_cast<size_t>(imageWidth) * imageHeight, 0);
@@ -730,6 +731,8 @@ void CheckSelectionPreview(PluginEntryProc entry, const std::string& shots) {
     HostSettings settings = DialogSettings();
     settings.filterRect = Rect{centreY - radius, centreX - radius, centreY + radius + 1,
                                centreX + radius + 1};
+    settings.deliverInPlace = inPlace;
+    const std::string suffix = inPlace ? "-in-place" : "";
     HostSession session;
     OpenHostSession(&session, image, settings);
     HostSide side;
@@ -738,7 +741,7 @@ void CheckSelectionPreview(PluginEntryProc entry, const std::string& shots) {
     watch.shots = shots;
     watch.scenario = [&](Watch* w, HWND dialog) {
         Settle(&session, dialog);
-        Shot(w, dialog, "dialog-selection");
+        Shot(w, dialog, ("dialog-selection" + suffix).c_str());
         Click(dialog, CONTROL_ZOOM_OUT);
         Settle(&session, dialog);
         WIN_CHECK_TEXT(GetDlgItem(dialog, CONTROL_ZOOM_LABEL), L"50%");
@@ -760,12 +763,12 @@ void CheckSelectionPreview(PluginEntryProc entry, const std::string& shots) {
                 }
             }
         }
-        printf("selection at 50%%: %d labyrinth pixels, %d picture pixels, %d of them inside\n",
-               labyrinth, picture, pictureInside);
+        printf("selection at 50%%%s: %d labyrinth pixels, %d picture pixels, %d of them inside\n",
+               suffix.c_str(), labyrinth, picture, pictureInside);
         WIN_CHECK(labyrinth > shown.rows * shown.cols / 10);
         WIN_CHECK(picture > shown.rows * shown.cols / 4);
         WIN_CHECK_EQ(pictureInside, 0);
-        Shot(w, dialog, "dialog-selection-50");
+        Shot(w, dialog, ("dialog-selection-50" + suffix).c_str());
         Click(dialog, idOk);
     };
     const int16 result = RunWithDialog(&session, entry, &watch);
@@ -785,6 +788,8 @@ void CheckSelectionPreview(PluginEntryProc entry, const std::string& shots) {
     }
     WIN_CHECK_EQ(changedOutside, 0);
     WIN_CHECK_EQ(otherInside, 0);
+    printf("selection%s: the host copied %zu input and %zu output bytes\n", suffix.c_str(),
+           session.inBuffer.size(), session.outBuffer.size());
     CloseHostSession(&session);
 }
 
@@ -839,7 +844,8 @@ int main(int argc, char** argv) {
     CheckStoredAmountOutOfRange(plugin.entry, 0, 1, false);
     CheckStoredAmountOutOfRange(plugin.entry, 150, 99, true);
     CheckFailedImageRequest(plugin.entry, shots);
-    CheckSelectionPreview(plugin.entry, shots);
+    CheckSelectionPreview(plugin.entry, shots, false);
+    CheckSelectionPreview(plugin.entry, shots, true);
     CheckDialogCannotBeCreated(plugin.entry);
     UnloadFilterPlugin(&plugin);
     return FinishChecks("filter dialog");

@@ -1,0 +1,75 @@
+// What the format modules of ImageCodec share: the decoder record each
+// fills, where decoded rows go, and the checks every header goes through.
+#pragma once
+
+#include "cli/ImageCodec.h"
+
+#include <string>
+
+// Where decoded rows go: into the caller's rows, or one at a time to a sink.
+struct RowTarget {
+    uint8_t* firstRow = nullptr;  // null: hand rows to sink
+    size_t rowStride = 0;
+    RowSink sink = nullptr;
+    void* sinkContext = nullptr;
+    RowProgress progress;
+};
+
+struct ImageDecoder {
+    ImageInfo info;
+    std::string name;
+    FILE* file = nullptr;
+    uint8_t signature[8] = {};  // the first bytes, already read from file
+    size_t signatureSize = 0;
+    void* state = nullptr;  // the format module's own
+    bool (*decode)(ImageDecoder* decoder, const RowTarget& target, std::string* error) = nullptr;
+    void (*close)(ImageDecoder* decoder) = nullptr;
+};
+
+// Largest side the host records can describe (16-bit rectangles).
+const int32_t maxImageSide = 32767;
+// The default zlib level for PNG output. Levels 1 to 5 go with the UP row
+// filter, 6 to 9 with libpng's choice per row: on a 12-megapixel labyrinth
+// level 3 with UP encodes in about 90 ms to 0.38 MB, level 6 adaptive in
+// 730 ms to 0.17 MB, level 1 with SUB in 90 ms to 0.90 MB
+// (bench/pngencode.cpp).
+const int32_t defaultPngCompression = 3;
+
+// Checks a header's dimensions, channels and depth: within the host's
+// limits, and an image of this size can be allocated. On failure the
+// error is "NAME: reason".
+bool CheckImageHeader(const ImageInfo& info, const std::string& name, std::string* error);
+
+// Where row `row` goes; with a sink, a scratch row (scratch must hold a row).
+inline uint8_t* TargetRow(const RowTarget& target, int32_t row, uint8_t* scratch) {
+    return target.firstRow != nullptr ? target.firstRow + size_t(row) * target.rowStride : scratch;
+}
+
+// After row `row` is complete: the sink, and progress every few rows.
+// Answers false to stop (error set).
+bool FinishRow(const RowTarget& target, int32_t row, int32_t rows, const uint8_t* samples,
+               std::string* error);
+
+// Progress after encoding row `row`; false when asked to stop.
+bool EncodedRow(const RowProgress& progress, int32_t row, int32_t rows, std::string* error);
+
+// Control characters in a reason (a damaged chunk name, a file name with a
+// line break) become '?', so that every error stays one line.
+void KeepOnOneLine(std::string* text);
+
+// Per-format entry points, called by the dispatch once the signature is known.
+bool OpenPngDecoder(ImageDecoder* decoder, std::string* error);
+bool OpenJpegDecoder(ImageDecoder* decoder, std::string* error);
+bool OpenTiffDecoder(ImageDecoder* decoder, std::string* error);
+bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSource rowAt,
+               void* rowContext, const EncodeOptions& options, RowProgress progress,
+               std::string* error);
+bool EncodeJpeg(FILE* file, const std::string& name, const ImageInfo& info, RowSource rowAt,
+                void* rowContext, const EncodeOptions& options, RowProgress progress,
+                std::string* error);
+bool EncodeTiff(FILE* file, const std::string& name, const ImageInfo& info, RowSource rowAt,
+                void* rowContext, const EncodeOptions& options, RowProgress progress,
+                std::string* error);
+
+// Which formats this build reads and writes (the Win32 host: PNG only).
+bool FormatAvailable(ImageFormat format);

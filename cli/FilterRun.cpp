@@ -1,0 +1,313 @@
+// One run of the command-line host: the input read straight into the
+// host's image, the selection, the plug-in run as a replayed script step,
+// the result encoded straight from the host's buffers into the output.
+#include "cli/CliOptions.h"
+#include "cli/CliPlatform.h"
+#include "cli/ColorText.h"
+#include "cli/CommandLine.h"
+#include "cli/FileIo.h"
+#include "cli/FilterEntry.h"
+#include "cli/HostMenu.h"
+#include "cli/ImageCodec.h"
+#include "cli/ImageTransfer.h"
+#include "cli/PathText.h"
+#include "cli/Progress.h"
+#include "cli/ResultText.h"
+#include "cli/Seeds.h"
+#include "cli/SelectionMask.h"
+#include "testhost/HostProfiles.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+namespace {
+
+// Unless asked for, the progress line appears only once a run has lasted
+// this long: a quick run would only flash it by.
+const double autoProgressDelay = 0.5;
+
+struct RunContext {
+    PhaseProgress progress;
+    int32 totalPolls = 0;
+};
+
+// What one run reads, holds and writes.
+struct FilterJob {
+    const CliOptions* options = nullptr;
+    std::string input, output;
+    ImageFormat format = imageFormatPng;
+    HostImage image;  // decoded straight into the host's rows
+    HostTransfer transfer;
+    Rect filterRect = {0, 0, 0, 0};
+    RunContext* run = nullptr;
+    std::string message;  // the error, or a note
+};
+
+RowProgress PhaseRows(RunContext* run) {
+    RowProgress rows;
+    rows.onRows = OnPhaseRows;
+    rows.context = &run->progress;
+    return rows;
+}
+
+// Called on every abortProc poll of the plug-in: the labyrinth is built,
+// painting has begun.
+void OnAbortPoll(HostSession* session) {
+    if (session->settings.abortPumpsMessages) PumpWindowMessages();
+    if (InterruptRequested()) session->cancelRequested = true;
+    RunContext* run = static_cast<RunContext*>(session->hookContext);
+    if (session->abortPolls == 1) SetPhase(&run->progress, phasePainting, run->totalPolls);
+    AdvancePhase(&run->progress, session->abortPolls);
+}
+
+int Cancelled(FilterJob* job) {
+    job->message = std::string(InterruptRequested() ? "interrupted" : "cancelled") + "; " +
+                   QuotePath(job->output) + " was not written";
+    return exitCancelled;
+}
+
+int Failed(FilterJob* job) { return InterruptRequested() ? Cancelled(job) : exitFailure; }
+
+// A host that keeps no parameters between runs cannot replay a step: it
+// runs the filter from its menu, with the dialog.
+bool RunsFromMenu(const CliOptions& options) {
+    HostSettings settings;
+    std::string unused;
+    if (!options.hostProfile.empty()) ApplyHostProfiles(options.hostProfile, &settings, &unused);
+    return options.dialog || !settings.keepParameters;
+}
+
+// What can be refused before any file is opened.
+bool CheckRequest(FilterJob* job) {
+    const CliOptions& options = *job->options;
+    std::string& error = job->message;
+    if (RunsFromMenu(options) && !HostMenuAvailable(&error)) {
+        if (!options.dialog)
+            error = "host profile " + options.hostProfile +
+                    " keeps no parameters, so the filter runs from its dialog; " + error;
+        return false;
+    }
+    if (!OutputFormatFor(job->output, &job->format, &error)) return false;
+    if (job->input != "-" && job->output != "-" && SameExistingFile(job->input, job->output)) {
+        error = QuotePath(job->output) +
+                " is the input file; the input is never overwritten, name another OUTPUT";
+        return false;
+    }
+    return true;
+}
+
+bool ReadInput(FilterJob* job, FILE* in) {
+    std::string& error = job->message;
+    const std::string name = QuotePath(job->input);
+    ImageDecoder* decoder = nullptr;
+    ImageInfo info;
+    bool ok = OpenImageDecoder(in, name, &decoder, &info, &error);
+    if (ok && job->format == imageFormatJpeg && InfoHasAlpha(info)) {
+        error = QuotePath(job->output) + ": JPEG holds no alpha channel, and " + name +
+                " has one; name a .png or .tif output";
+        ok = false;
+    }
+    if (ok) ok = DecodeIntoHost(decoder, info, &job->image, &job->transfer, PhaseRows(job->run), &error);
+    CloseImageDecoder(decoder);
+    job->filterRect = Rect{0, 0, int16(info.height), int16(info.width)};
+    return ok;
+}
+
+// Reads --mask into the host's mask rows and narrows the filter rectangle
+// to what it selects; selectsAnything is false for an empty selection.
+bool ReadSelection(FilterJob* job, bool* selectsAnything) {
+    *selectsAnything = true;
+    const CliOptions& options = *job->options;
+    if (options.maskPath.empty()) return true;
+    FILE* file = nullptr;
+    if (!OpenInputFile(options.maskPath, &file, &job->message)) return false;
+    const bool read = ReadSelectionMask(file, QuotePath(options.maskPath), &job->image,
+                                        PhaseRows(job->run), &job->message);
+    CloseInputFile(file);
+    if (!read) return false;
+    const ImageInfo& info = job->transfer.info;
+    *selectsAnything = MaskBounds(job->image.mask.data(), HostMaskRowBytes(job->image), info.width,
+                                  info.height, &job->filterRect);
+    return true;
+}
+
+// Encodes what the host shows after the run (before: the image as read).
+bool WriteResult(FilterJob* job, OutputTarget* target, const HostImage& before,
+                 const HostImage& after) {
+    SetPhase(&job->run->progress, phaseWriting, 0);
+    ImageInfo info = job->transfer.info;
+    info.format = job->format;
+    if (job->format == imageFormatJpeg) info.bitDepth = 8;
+    ResultRows rows;
+    PrepareResultRows(&rows, before, after, job->transfer, info.bitDepth);
+    EncodeOptions encoding;
+    encoding.jpegQuality = job->options->jpegQuality;
+    encoding.pngCompression = job->options->pngCompression;
+    return EncodeImage(target->file, QuotePath(target->path), info, job->format, ResultRowAt, &rows,
+                       encoding, PhaseRows(job->run), &job->message);
+}
+
+HostSettings SettingsFor(const FilterJob& job) {
+    const CliOptions& options = *job.options;
+    const ImageInfo& info = job.transfer.info;
+    HostSettings settings;
+    DescribeImage(info, job.filterRect.right - job.filterRect.left, &settings);
+    settings.filterRect = job.filterRect;
+    const bool gray = info.channels < 3;
+    settings.foreground = gray ? GrayOf(options.foreground) : options.foreground;
+    settings.background = gray ? GrayOf(options.background) : options.background;
+    settings.playInfo = plugInDialogDontDisplay;
+    // The plug-in works on the host's own rows: no copies of the image.
+    settings.deliverInPlace = true;
+    std::string unused;
+    if (!options.hostProfile.empty()) ApplyHostProfiles(options.hostProfile, &settings, &unused);
+    return settings;
+}
+
+// The plug-in, enabled for the image's mode, and the generator seeded on
+// the thread that calls it (the plug-in draws from the C runtime's
+// generator without seeding it).
+bool OpenPlugin(FilterJob* job, FilterEntry* filter) {
+    const CliOptions& options = *job->options;
+    if (!OpenFilterEntry(options.pluginPath, filter, &job->message)) return false;
+    const int16 mode = HostModeOf(job->transfer.info);
+    if (filter->haveProperties && !PiplEnablesMode(filter->properties, mode)) {
+        CloseFilterEntry(filter);
+        job->message = "the plug-in is not enabled for " + ImageModeName(mode) + " images";
+        return false;
+    }
+    srand(options.seedGiven ? RuntimeSeedFor(options.seed) : FreshSeed());
+    return true;
+}
+
+// The plug-in over the host's image, which the session takes over.
+int16 RunPlugin(FilterJob* job, const FilterEntry& filter, HostSession* session) {
+    const CliOptions& options = *job->options;
+    SetPhase(&job->run->progress, phaseBuilding, 0);
+    OpenHostSessionTaking(session, &job->image, SettingsFor(*job));
+    // A replayed script step: the descriptor carries Amount, and the
+    // host's scripting says not to display the dialog.
+    SetScriptDescriptor(session, {ScriptItem{keyAmount, typeInteger, options.amount}});
+    const Rect& rect = job->filterRect;
+    job->run->totalPolls = ExpectedPolls(int16(job->transfer.info.channels), rect.right - rect.left,
+                                         rect.bottom - rect.top);
+    session->onAbortPoll = OnAbortPoll;
+    session->hookContext = job->run;
+    const int16 result = RunsFromMenu(options) ? RunFilterFromMenu(session, filter.entry)
+                                               : RunFilterSession(session, filter.entry, false);
+    ReleasePluginData(session);
+    return result;
+}
+
+// From the opened input to the output target: reading, the filter
+// (building the labyrinth, painting), writing.
+int FilterStream(FilterJob* job, FILE* in, OutputTarget* target) {
+    if (!ReadInput(job, in)) return Failed(job);
+    bool selectsAnything = true;
+    if (!ReadSelection(job, &selectsAnything)) return Failed(job);
+    if (!selectsAnything) {
+        if (!WriteResult(job, target, job->image, job->image)) return Failed(job);
+        job->message = "the mask selects nothing, so there is nothing to filter; " +
+                       QuotePath(target->path) + " is a copy of " + QuotePath(job->input);
+        return exitSuccess;
+    }
+    FilterEntry filter;
+    if (!OpenPlugin(job, &filter)) return Failed(job);
+    std::unique_ptr<HostSession> session(new HostSession());
+    int16 result = userCanceledErr;
+    if (!InterruptRequested()) result = RunPlugin(job, filter, session.get());
+    CloseFilterEntry(&filter);
+    int status = exitSuccess;
+    if (InterruptRequested() || result == userCanceledErr) {
+        status = Cancelled(job);
+    } else if (result != noErr) {
+        job->message = ResultText(result, job->options->amount);
+        status = exitFailure;
+    } else if (!WriteResult(job, target, session->source, session->result)) {
+        status = Failed(job);
+    }
+    CloseHostSession(session.get());
+    return status;
+}
+
+// Opens both ends, runs, and commits or abandons the output.
+int FilterOne(FilterJob* job) {
+    if (!CheckRequest(job)) return exitFailure;
+    FILE* in = nullptr;
+    if (!OpenInputFile(job->input, &in, &job->message)) return Failed(job);
+    OutputTarget target;
+    if (!BeginOutput(job->output, &target, &job->message)) {
+        CloseInputFile(in);
+        return Failed(job);
+    }
+    // The host keeps images in standard containers; running out of memory
+    // there still closes both ends (no temporary stays behind).
+    int status;
+    try {
+        status = FilterStream(job, in, &target);
+    } catch (const std::bad_alloc&) {
+        job->message = "out of memory";
+        status = exitFailure;
+    }
+    CloseInputFile(in);
+    if (status == exitSuccess && InterruptRequested()) status = Cancelled(job);
+    if (status != exitSuccess) {
+        AbandonOutput(&target);
+        return status;
+    }
+    // A Ctrl-C that comes now no longer stops anything: the file is
+    // complete when the rename makes it appear. (message may hold a note.)
+    return CommitOutput(&target, &job->message) ? exitSuccess : exitFailure;
+}
+
+std::string SecondsText(double seconds) {
+    char text[32];
+    snprintf(text, sizeof text, "%.1f s", seconds);
+    return text;
+}
+
+bool WantProgress(const CliOptions& options) {
+    if (options.dialog || options.progress == progressNever) return false;
+    return options.progress == progressAlways || StderrIsTerminal();
+}
+
+}  // namespace
+
+int FilterImage(const CliOptions& options, const std::string& input, const std::string& output,
+                const std::string& label) {
+    // From here on Ctrl-C ends the run cleanly, also while files are opened
+    // and read or the labyrinth is built.
+    InstallInterruptHandler();
+    RunContext run;
+    run.progress.enabled = WantProgress(options);
+    run.progress.delaySeconds = options.progress == progressAlways ? 0 : autoProgressDelay;
+    run.progress.stream = stderr;
+    run.progress.label = label.empty() ? std::string(programName)
+                                       : std::string(programName) + ": " + label;
+    BeginProgress(&run.progress);
+    FilterJob job;
+    job.options = &options;
+    job.input = input;
+    job.output = output;
+    job.run = &run;
+    const int status = FilterOne(&job);
+    const std::string& message = job.message;
+    const std::string written = label.empty() ? std::string()
+                                              : run.progress.label + " -> " + QuotePath(output) +
+                                                    "  " + SecondsText(ProgressSeconds(&run.progress));
+    // A drawn progress line ends as the file's one line: written (several
+    // files), as it stood (one file), or the error or interruption.
+    std::string last = written;
+    if (status == exitFailure) last = std::string(programName) + ": error: " + message;
+    if (status == exitCancelled) last = std::string(programName) + ": " + message;
+    if (EndProgress(&run.progress, last)) {
+        if (status == exitSuccess && !message.empty()) ReportNote(message);
+        return status;
+    }
+    if (status == exitSuccess && !written.empty()) fprintf(stderr, "%s\n", written.c_str());
+    if (status == exitFailure) return ReportError(message.c_str(), status);
+    if (!message.empty()) ReportNote(message);
+    return status;
+}

@@ -1,0 +1,144 @@
+#include "cli/ImageCodec.h"
+
+#include "cli/CodecParts.h"
+#include "cli/MemoryLimit.h"
+
+#include <cctype>
+
+namespace {
+
+std::string LowerExtension(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension) c = char(tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+std::string SizeText(const ImageInfo& info) {
+    return std::to_string(info.width) + "x" + std::to_string(info.height);
+}
+
+}  // namespace
+
+bool FormatFromExtension(const std::string& path, ImageFormat* format) {
+    const std::string extension = LowerExtension(path);
+    if (extension == "png") {
+        *format = imageFormatPng;
+    } else if (extension == "jpg" || extension == "jpeg") {
+        *format = imageFormatJpeg;
+    } else if (extension == "tif" || extension == "tiff") {
+        *format = imageFormatTiff;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+const char* FormatName(ImageFormat format) {
+    switch (format) {
+        case imageFormatJpeg: return "JPEG";
+        case imageFormatTiff: return "TIFF";
+        default: return "PNG";
+    }
+}
+
+bool OutputFormatFor(const std::string& path, ImageFormat* format, std::string* error) {
+    if (!FormatFromExtension(path, format)) {
+        *error = path + ": unknown output format; name the output .png, .jpg, .jpeg, .tif or .tiff";
+        if (!FormatAvailable(imageFormatJpeg)) *error = path + ": unknown output format; name the output .png";
+        return false;
+    }
+    if (!FormatAvailable(*format)) {
+        *error = path + ": this program writes PNG only, not " + FormatName(*format);
+        return false;
+    }
+    return true;
+}
+
+bool CheckImageHeader(const ImageInfo& info, const std::string& name, std::string* error) {
+    if (info.width <= 0 || info.height <= 0) {
+        *error = name + ": corrupt " + FormatName(info.format) + ": the image is " + SizeText(info);
+        return false;
+    }
+    if (info.width > maxImageSide || info.height > maxImageSide) {
+        *error = name + " is " + SizeText(info) + "; the filter interface takes at most " +
+                 std::to_string(maxImageSide) + " pixels a side";
+        return false;
+    }
+    if (info.channels < 1 || info.channels > 4 || (info.bitDepth != 8 && info.bitDepth != 16)) {
+        *error = name + ": unsupported " + std::string(FormatName(info.format)) + ": " +
+                 std::to_string(info.channels) + " channels of " + std::to_string(info.bitDepth) +
+                 " bits";
+        return false;
+    }
+    // The host keeps the image and the filter's output (each the decoded
+    // size), and the filter a byte a pixel of its own.
+    const uint64_t pixels = uint64_t(info.width) * uint64_t(info.height);
+    const uint64_t needed = 2 * pixels * uint64_t(info.channels) * uint64_t(info.bitDepth / 8) + pixels;
+    const uint64_t available = AvailableMemoryBytes();
+    if (needed > available || needed > uint64_t(SIZE_MAX) / 2) {
+        const uint64_t mebibyte = 1024 * 1024;
+        *error = name + ": out of memory: a " + SizeText(info) + " image needs about " +
+                 std::to_string((needed + mebibyte - 1) / mebibyte) + " MiB, and " +
+                 std::to_string(available / mebibyte) + " MiB are available";
+        return false;
+    }
+    return true;
+}
+
+void KeepOnOneLine(std::string* text) {
+    for (char& c : *text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+}
+
+bool FinishRow(const RowTarget& target, int32_t row, int32_t rows, const uint8_t* samples,
+               std::string* error) {
+    if (target.sink != nullptr && !target.sink(target.sinkContext, row, samples, error)) return false;
+    const bool band = (row + 1) % 64 == 0 || row + 1 == rows;
+    if (band && target.progress.onRows != nullptr &&
+        !target.progress.onRows(target.progress.context, row + 1, rows)) {
+        *error = "interrupted";
+        return false;
+    }
+    return true;
+}
+
+bool EncodedRow(const RowProgress& progress, int32_t row, int32_t rows, std::string* error) {
+    const bool band = (row + 1) % 64 == 0 || row + 1 == rows;
+    if (band && progress.onRows != nullptr && !progress.onRows(progress.context, row + 1, rows)) {
+        *error = "interrupted";
+        return false;
+    }
+    return true;
+}
+
+bool DecodeImageRows(ImageDecoder* decoder, uint8_t* firstRow, size_t rowStride,
+                     RowProgress progress, std::string* error) {
+    RowTarget target;
+    target.firstRow = firstRow;
+    target.rowStride = rowStride;
+    target.progress = progress;
+    const bool ok = decoder->decode(decoder, target, error);
+    if (!ok) KeepOnOneLine(error);
+    return ok;
+}
+
+bool DecodeImageRowsEach(ImageDecoder* decoder, RowSink rowDone, void* rowContext,
+                         RowProgress progress, std::string* error) {
+    RowTarget target;
+    target.sink = rowDone;
+    target.sinkContext = rowContext;
+    target.progress = progress;
+    const bool ok = decoder->decode(decoder, target, error);
+    if (!ok) KeepOnOneLine(error);
+    return ok;
+}
+
+void CloseImageDecoder(ImageDecoder* decoder) {
+    if (decoder == nullptr) return;
+    if (decoder->close != nullptr) decoder->close(decoder);
+    delete decoder;
+}

@@ -1,0 +1,71 @@
+// Image files of the command-line host: the format of an input is found
+// from its first bytes, the format of an output from its name. Decoding
+// reads the header first and refuses sizes the host cannot take before any
+// image-sized allocation; rows then go straight into the caller's buffer.
+// Encoding takes rows one at a time from the caller.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+enum ImageFormat { imageFormatPng, imageFormatJpeg, imageFormatTiff };
+
+// From the output's extension, case-insensitively: .png, .jpg/.jpeg, .tif/.tiff.
+bool FormatFromExtension(const std::string& path, ImageFormat* format);
+
+// "PNG", "JPEG" or "TIFF".
+const char* FormatName(ImageFormat format);
+
+// The format for an output name, or a one-line reason: an unknown
+// extension, or a format this program does not write.
+bool OutputFormatFor(const std::string& path, ImageFormat* format, std::string* error);
+
+struct ImageInfo {
+    int32_t width = 0, height = 0;
+    int32_t channels = 0;  // 1 gray, 2 gray+alpha, 3 RGB, 4 RGBA
+    int32_t bitDepth = 8;  // 8 or 16 (16-bit samples native-endian uint16, 0..65535)
+    ImageFormat format = imageFormatPng;
+};
+
+inline bool InfoHasAlpha(const ImageInfo& info) { return info.channels == 2 || info.channels == 4; }
+
+// Bytes of one unpadded row of decoded samples.
+inline size_t InfoRowBytes(const ImageInfo& info) {
+    return size_t(info.width) * size_t(info.channels) * size_t(info.bitDepth / 8);
+}
+
+// Called after each band of rows while decoding or encoding; answers false to stop
+// (Ctrl-C). rowsDone of rowsTotal lets the caller show a percentage.
+struct RowProgress {
+    bool (*onRows)(void* context, int32_t rowsDone, int32_t rowsTotal) = nullptr;
+    void* context = nullptr;
+};
+
+struct ImageDecoder;  // opaque
+// Reads the signature and the header only (format found from the content); refuses,
+// with one line and before any image-sized allocation, dimensions above the host
+// interface's limit or beyond what can be allocated.
+bool OpenImageDecoder(FILE* file, const std::string& name, ImageDecoder** decoder,
+                      ImageInfo* info, std::string* error);
+// Decodes every row straight into the caller's rows (rowStride bytes apart).
+bool DecodeImageRows(ImageDecoder* decoder, uint8_t* firstRow, size_t rowStride,
+                     RowProgress progress, std::string* error);
+// Decodes row after row and hands each to rowDone (row number, its
+// samples); answers false when rowDone does (rowDone sets the error) or the
+// file is damaged. Needs one row of memory, except for interlaced files.
+typedef bool (*RowSink)(void* context, int32_t row, const uint8_t* samples, std::string* error);
+bool DecodeImageRowsEach(ImageDecoder* decoder, RowSink rowDone, void* rowContext,
+                         RowProgress progress, std::string* error);
+void CloseImageDecoder(ImageDecoder* decoder);
+
+struct EncodeOptions {
+    int32_t jpegQuality = 92;
+    int32_t pngCompression = -1;  // -1: the measured default
+};
+// rowAt answers a pointer to row `row` (width*channels samples, as in ImageInfo).
+typedef const uint8_t* (*RowSource)(void* context, int32_t row);
+bool EncodeImage(FILE* file, const std::string& name, const ImageInfo& info, ImageFormat format,
+                 RowSource rowAt, void* rowContext, const EncodeOptions& options,
+                 RowProgress progress, std::string* error);

@@ -1,0 +1,273 @@
+#!/bin/bash
+# vorn with JPEG and TIFF as well as PNG: the input's format found from its
+# content, the output's from its name; depth and channels kept where the
+# format holds them; damaged files, headers that claim huge images and
+# decompression bombs refused with one line, quickly and in little memory.
+# Test images come from ImageMagick (an encoder other than ours) and from
+# python3, made here.
+set -u
+if [ -z "${VORN_RELEASE_DIR:-}" ] || [ ! -x "$VORN_RELEASE_DIR/vorn" ]; then
+    echo "no optimised native build of vorn: skipped"
+    exit 77
+fi
+if ! command -v convert > /dev/null || ! command -v identify > /dev/null; then
+    echo "ImageMagick is not installed: skipped"
+    exit 77
+fi
+vorn="$VORN_RELEASE_DIR/vorn"
+labcheck="$VORN_RELEASE_DIR/labcheck"
+samples="$VORN_SOURCE_DIR/samples"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
+
+# expect_error WHAT TEXT OUTPUT ARGS...: one line on stderr beginning with
+# "vorn: error:" and holding TEXT, a non-zero exit below 128, no OUTPUT and
+# no temporary file beside it.
+expect_error() {
+    local what=$1 text=$2 output=$3
+    shift 3
+    "$vorn" "$@" > stdout.txt 2> stderr.txt
+    local status=$?
+    if [ $status -eq 0 ] || [ $status -ge 128 ]; then
+        fail "$what: exit $status: $(head -3 stderr.txt)"
+    elif [ "$(wc -l < stderr.txt)" -ne 1 ] || ! grep -q "^vorn: error: .*$text" stderr.txt; then
+        fail "$what: expected one line with '$text', got: $(head -3 stderr.txt)"
+    elif [ -e "$output" ] || compgen -G "$output.vorn-*.tmp" > /dev/null; then
+        fail "$what: $output (or a temporary) was left behind"
+    else
+        pass "$what (exit $status): $(cat stderr.txt)"
+    fi
+}
+
+# file_kind FILE: the format by its first bytes.
+file_kind() {
+    local magic
+    magic=$(head -c 4 "$1" | od -An -tx1 | tr -d ' \n')
+    case "$magic" in
+        89504e47) echo png ;;
+        ffd8ff*) echo jpeg ;;
+        49492a00 | 4d4d002a) echo tiff ;;
+        *) echo "unknown ($magic)" ;;
+    esac
+}
+
+# --- JPEG in, PNG out ------------------------------------------------------
+convert "$samples/sample.png" -quality 90 photo.jpg
+"$vorn" --seed 3 photo.jpg maze.png
+[ "$(file_kind maze.png)" = png ] && pass "vorn photo.jpg maze.png writes a PNG" ||
+    fail "maze.png is $(file_kind maze.png)"
+check_labyrinth "JPEG input" photo.jpg maze.png 10 black white
+convert "$samples/sample.png" -colorspace Gray -quality 90 gray.jpg
+"$vorn" --seed 3 gray.jpg gray-maze.png
+[ "$("$labcheck" info gray-maze.png)" = "320 240 1 8" ] && pass "a gray JPEG stays gray" ||
+    fail "gray JPEG came out as $("$labcheck" info gray-maze.png)"
+convert "$samples/sample.png" -quality 90 -interlace JPEG progressive.jpg
+"$vorn" --seed 3 progressive.jpg progressive.png
+check_labyrinth "progressive JPEG input" progressive.jpg progressive.png 10 black white
+
+# --- PNG in, JPEG out --------------------------------------------------------
+"$vorn" --seed 3 "$samples/sample.png" out.jpg
+if [ "$(file_kind out.jpg)" = jpeg ] && [ "$(identify -format '%m %w %h' out.jpg)" = "JPEG 320 240" ]; then
+    pass "vorn in.png out.jpg writes a real JPEG ($(stat -c %s out.jpg) bytes)"
+else
+    fail "out.jpg is $(file_kind out.jpg): $(identify out.jpg 2>&1)"
+fi
+# Lossy, but close: walls and corridors are still black and white.
+"$vorn" --seed 3 "$samples/sample.png" exact.png
+difference=$(compare -metric MAE exact.png out.jpg null: 2>&1 | sed 's/ .*//')
+if awk -v d="$difference" 'BEGIN { exit !(d < 6000) }'; then
+    pass "the JPEG is close to the PNG result (mean error $difference of 65535)"
+else
+    fail "the JPEG differs from the PNG result by $difference"
+fi
+"$vorn" --seed 3 --quality 40 "$samples/sample.png" small.jpg
+"$vorn" --seed 3 --quality 100 "$samples/sample.png" large.jpg
+if [ "$(stat -c %s small.jpg)" -lt "$(stat -c %s out.jpg)" ] &&
+    [ "$(stat -c %s out.jpg)" -lt "$(stat -c %s large.jpg)" ]; then
+    pass "--quality 40 < default 92 < 100 in size"
+else
+    fail "--quality has no effect: $(stat -c %s small.jpg out.jpg large.jpg)"
+fi
+for name in OUT.JPG out.JPEG out.Tif out.TIFF OUT.PNG; do
+    "$vorn" --seed 3 "$samples/sample.png" "$name" 2> stderr.txt
+    want=$(echo "$name" | tr 'A-Z' 'a-z' | sed 's/.*\.//; s/jpg/jpeg/; s/tif$/tiff/')
+    [ "$(file_kind "$name")" = "$want" ] && pass "$name is written as $want" ||
+        fail "$name is $(file_kind "$name"): $(cat stderr.txt)"
+done
+
+# --- TIFF, 16 bits kept --------------------------------------------------------
+"$labcheck" make 300 200 3 16 deep16.tif
+"$vorn" --seed 4 deep16.tif out.tif
+if [ "$(file_kind out.tif)" = tiff ] && [ "$("$labcheck" info out.tif)" = "300 200 3 16" ] &&
+    [ "$(identify -format '%z' out.tif)" = 16 ]; then
+    pass "vorn deep16.tif out.tif keeps 16 bits"
+else
+    fail "out.tif: $(file_kind out.tif), $("$labcheck" info out.tif), $(identify out.tif 2>&1)"
+fi
+check_labyrinth "16-bit TIFF, untouched samples bit for bit" deep16.tif out.tif 10 black white
+"$labcheck" make 300 200 4 16 deep16a.tif
+"$labcheck" disc 300 200 disc.png
+"$vorn" --seed 4 --mask disc.png deep16a.tif out16a.tif
+check_labyrinth "16-bit RGBA TIFF in a disc selection" deep16a.tif out16a.tif 10 black white disc.png
+"$vorn" --seed 4 deep16.tif deep16.png
+[ "$("$labcheck" info deep16.png)" = "300 200 3 16" ] && pass "16-bit TIFF to PNG stays 16-bit" ||
+    fail "deep16.png is $("$labcheck" info deep16.png)"
+"$vorn" --seed 4 deep16.tif deep8.jpg
+[ "$(identify -format '%z' deep8.jpg)" = 8 ] && pass "16-bit TIFF to JPEG is 8-bit" ||
+    fail "deep8.jpg: $(identify deep8.jpg 2>&1)"
+
+# TIFF kinds ImageMagick writes: gray, alpha, LZW, tiles, separate planes.
+convert "$samples/sample.png" -colorspace Gray -depth 8 gray8.tif
+convert "$samples/sample.png" -alpha set -channel A -evaluate set 60% +channel rgba.tif
+convert "$samples/sample.png" -depth 16 -compress lzw rgb16-lzw.tif
+convert "$samples/sample.png" -define tiff:tile-geometry=64x64 tiled.tif
+convert "$samples/sample.png" -interlace plane planar.tif
+convert "$samples/sample.png" -compress zip -depth 16 -colorspace Gray gray16-zip.tif
+for name in gray8 rgba rgb16-lzw tiled planar gray16-zip; do
+    if "$vorn" --seed 5 "$name.tif" "$name-out.tif" 2> stderr.txt; then
+        check_labyrinth "TIFF from ImageMagick: $name ($("$labcheck" info "$name.tif"))" \
+            "$name.tif" "$name-out.tif" 10 black white
+    else
+        fail "TIFF from ImageMagick: $name: $(cat stderr.txt)"
+    fi
+done
+# A mask in TIFF and in JPEG (gray).
+convert disc.png disc-mask.tif
+"$vorn" --seed 4 --mask disc-mask.tif deep16.tif masked.tif
+check_labyrinth "a TIFF mask" deep16.tif masked.tif 10 black white disc.png
+
+# --- refusals ------------------------------------------------------------------
+expect_error "unknown output extension" "out.xyz: unknown output format" out.xyz \
+    "$samples/sample.png" out.xyz
+expect_error "unknown extension refused before reading" "out.xyz: unknown output format" out.xyz \
+    no-such-input.png out.xyz
+expect_error "no extension" "unknown output format" out "$samples/sample.png" out
+expect_error "alpha into JPEG" "JPEG holds no alpha channel" alpha.jpg rgba.tif alpha.jpg
+expect_error "--quality out of range" "--quality needs a whole number from 1 to 100" o.jpg \
+    --quality 0 "$samples/sample.png" o.jpg
+expect_error "--compression out of range" "--compression needs a whole number from 0 to 9" o.png \
+    --compression 10 "$samples/sample.png" o.png
+printf 'GIF89a not really\n' > text.gif
+expect_error "neither PNG nor JPEG nor TIFF" "not a PNG file, nor a JPEG or TIFF file" o.png text.gif o.png
+start=$(date +%s%N)
+expect_error "/dev/zero as input" "/dev/zero: not a PNG file" o.png /dev/zero o.png
+elapsed=$((($(date +%s%N) - start) / 1000000))
+[ $elapsed -lt 2000 ] && pass "/dev/zero refused at once ($elapsed ms)" || fail "/dev/zero took $elapsed ms"
+
+# Truncated and damaged JPEG and TIFF: one line, no file.
+size=$(stat -c %s photo.jpg)
+bad=0
+for cut in 2 3 10 100 300 $((size / 2)) $((size - 300)) $((size - 2)); do
+    head -c "$cut" photo.jpg > cut.jpg
+    "$vorn" cut.jpg o.png > /dev/null 2> stderr.txt
+    status=$?
+    if [ $status -eq 0 ] || [ $status -ge 128 ] || [ "$(wc -l < stderr.txt)" -ne 1 ] ||
+        ! grep -q "^vorn: error: cut.jpg: " stderr.txt || [ -e o.png ]; then
+        fail "JPEG cut after $cut bytes: exit $status, $(head -3 stderr.txt)"
+        bad=1
+        rm -f o.png
+    fi
+done
+[ $bad -eq 0 ] && pass "truncated JPEGs: one line each, no output ($(tail -1 stderr.txt 2>/dev/null))"
+head -c $((size / 2)) photo.jpg > half.jpg
+expect_error "JPEG cut in half" "half.jpg: truncated JPEG" o.png half.jpg o.png
+bad=0
+for place in 200 1000 2000 $((size / 2)) $((size - 100)); do
+    cp photo.jpg flip.jpg
+    printf '\xff\xd9\x00\x17' | dd of=flip.jpg bs=1 seek="$place" conv=notrunc status=none
+    "$vorn" flip.jpg o.png > /dev/null 2> stderr.txt
+    status=$?
+    if [ $status -eq 0 ] || [ $status -ge 128 ] || [ "$(wc -l < stderr.txt)" -ne 1 ] || [ -e o.png ]; then
+        fail "JPEG damaged at $place: exit $status, $(head -3 stderr.txt)"
+        bad=1
+        rm -f o.png
+    fi
+done
+[ $bad -eq 0 ] && pass "damaged JPEG data: one line each, no output"
+for name in deep16 rgb16-lzw tiled planar; do
+    size=$(stat -c %s "$name.tif")
+    bad=0
+    for cut in 4 8 100 $((size / 3)) $((size / 2)); do
+        head -c "$cut" "$name.tif" > cut.tif
+        "$vorn" cut.tif o.png > /dev/null 2> stderr.txt
+        status=$?
+        if [ $status -eq 0 ] || [ $status -ge 128 ] || [ "$(wc -l < stderr.txt)" -ne 1 ] ||
+            ! grep -q "^vorn: error: cut.tif: " stderr.txt || [ -e o.png ]; then
+            fail "TIFF $name cut after $cut bytes: exit $status, $(head -3 stderr.txt)"
+            bad=1
+            rm -f o.png
+        fi
+    done
+    [ $bad -eq 0 ] && pass "truncated TIFF ($name): one line each, no output ($(cat stderr.txt))"
+done
+
+# --- headers claiming huge images, decompression bombs -------------------------
+# Each runs in an address space of $bound KB and must be refused at once.
+bound=150000
+/usr/bin/python3 - <<'PY'
+import struct, zlib
+def chunk(kind, data):
+    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+def png(width, height, colour, idat):
+    header = struct.pack('>IIBBBBB', width, height, 8, colour, 0, 0, 0)
+    return b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', idat) + chunk(b'IEND', b'')
+open('claims-40000x20000.png', 'wb').write(png(40000, 20000, 2, zlib.compress(b'\0' * 120001)))
+# 100 x 100 gray whose data inflates to a gigabyte.
+packer = zlib.compressobj(9)
+block = b'\0' * (1 << 24)
+packed = b''.join(packer.compress(block) for _ in range(64)) + packer.flush()
+open('bomb.png', 'wb').write(png(100, 100, 0, packed))
+# A TIFF header claiming 40000 x 20000 RGB, one strip.
+entries = [(256, 4, 1, 40000), (257, 4, 1, 20000), (258, 3, 1, 8), (259, 3, 1, 1),
+           (262, 3, 1, 2), (273, 4, 1, 8), (277, 3, 1, 3), (278, 4, 1, 20000), (279, 4, 1, 2400000000)]
+ifd = struct.pack('<H', len(entries)) + b''.join(struct.pack('<HHII', *e) for e in entries) + b'\0\0\0\0'
+open('claims-40000x20000.tif', 'wb').write(b'II*\0' + struct.pack('<I', 8 + 1000) + b'\0' * 1000 + ifd)
+PY
+# A JPEG whose frame header claims 40000 x 20000.
+convert -size 64x64 xc:gray small.jpg
+/usr/bin/python3 - <<'PY'
+import struct
+data = bytearray(open('small.jpg', 'rb').read())
+at = 2
+while at < len(data):
+    marker, length = data[at + 1], struct.unpack('>H', data[at + 2:at + 4])[0]
+    if marker in (0xC0, 0xC1, 0xC2):
+        data[at + 5:at + 9] = struct.pack('>HH', 20000, 40000)
+        break
+    at += 2 + length
+open('claims-40000x20000.jpg', 'wb').write(bytes(data))
+PY
+# bounded WHAT TEXT ARGS...: refused with one line, in $bound KB, within 3 s.
+bounded() {
+    local what=$1 text=$2
+    shift 2
+    local start elapsed
+    start=$(date +%s%N)
+    ( ulimit -v $bound; exec /usr/bin/time -f "%M" -o rss.txt "$vorn" "$@" ) > /dev/null 2> stderr.txt
+    local status=$?
+    elapsed=$((($(date +%s%N) - start) / 1000000))
+    if [ $status -eq 0 ] || [ $status -ge 128 ] || [ "$(wc -l < stderr.txt)" -ne 1 ] ||
+        ! grep -q "^vorn: error: .*$text" stderr.txt || [ -e o.png ]; then
+        fail "$what: exit $status, $(head -3 stderr.txt)"
+        rm -f o.png
+    elif [ $elapsed -ge 3000 ]; then
+        fail "$what: took $elapsed ms"
+    else
+        pass "$what: $elapsed ms, peak $(tail -1 rss.txt) KB resident, in $bound KB of address space: $(cat stderr.txt)"
+    fi
+}
+bounded "PNG header claiming 40000x20000" "at most 32767 pixels a side" claims-40000x20000.png o.png
+bounded "TIFF header claiming 40000x20000" "at most 32767 pixels a side" claims-40000x20000.tif o.png
+bounded "JPEG header claiming 40000x20000" "at most 32767 pixels a side" claims-40000x20000.jpg o.png
+bounded "PNG bomb (100x100, inflates to 1 GB)" "bomb.png: corrupt PNG: more image data" bomb.png o.png
+"$labcheck" make 100 100 1 8 small.png
+bounded "PNG bomb as a mask" "bomb.png: corrupt PNG: more image data" --mask bomb.png small.png o.png
+bounded "mask header claiming 40000x20000" "at most 32767 pixels a side" --mask claims-40000x20000.tif \
+    small.png o.png
+bounded "mask of the wrong size, refused from its header" "the mask is 320x240 but the image is 100x100" \
+    --mask "$samples/disc-mask.png" small.png o.png
+
+finish_checks
