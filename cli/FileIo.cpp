@@ -70,6 +70,13 @@ bool BeginOutput(const std::string& path, OutputTarget* target, std::string* err
     return true;
 }
 
+bool OutputIsStream(const std::string& path) {
+    if (path == "-") return true;
+    std::string finalPath, reason;
+    OutputKind kind = outputNewFile;
+    return InspectOutput(path, &finalPath, &kind, &reason) && kind == outputDevice;
+}
+
 bool CommitOutput(OutputTarget* target, std::string* error) {
     if (target->file == nullptr) return WriteFailure(*target, "it was not opened", error);
     bool ok = fflush(target->file) == 0 && ferror(target->file) == 0;
@@ -98,21 +105,6 @@ void AbandonOutput(OutputTarget* target) {
         ForgetTemporaryFile();
     }
     ResetTarget(target);
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
-    FILE* file = nullptr;
-    if (!OpenInputFile(path, &file, error)) return false;
-    bytes->clear();
-    uint8_t chunk[65536];
-    size_t got;
-    while (!InterruptRequested() && (got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes->insert(bytes->end(), chunk, chunk + got);
-    bool ok = ferror(file) == 0 && !InterruptRequested();
-    if (!ok) *error = "cannot read " + QuotePath(path) + ": " +
-                      (InterruptRequested() ? std::string("interrupted") : SystemReason());
-    CloseInputFile(file);
-    return ok;
 }
 
 bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes,

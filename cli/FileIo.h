@@ -35,8 +35,10 @@ bool CommitOutput(OutputTarget* target, std::string* error);
 // or FIFO stays written).
 void AbandonOutput(OutputTarget* target);
 
-// Whole-file reading of a path (or "-") and writing through an output
-// target, for callers that hold a whole encoded file.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error);
+// True for "-" and for an existing device or FIFO (after links): outputs
+// written into directly, whose names need not say a format.
+bool OutputIsStream(const std::string& path);
+
+// Writing a whole encoded file through an output target.
 bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes,
                         std::string* error);

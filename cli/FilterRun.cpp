@@ -89,7 +89,15 @@ bool CheckRequest(FilterJob* job) {
                     " keeps no parameters, so the filter runs from its dialog; " + error;
         return false;
     }
-    if (!OutputFormatFor(job->output, &job->format, &error)) return false;
+    // Standard output, a device or a FIFO without a format in its name
+    // gets PNG; any other name must say its format.
+    const bool streamAsPng =
+        !FormatFromExtension(job->output, &job->format) && OutputIsStream(job->output);
+    if (streamAsPng) {
+        job->format = imageFormatPng;
+    } else if (!OutputFormatFor(job->output, &job->format, &error)) {
+        return false;
+    }
     if (job->input != "-" && job->output != "-" && SameExistingFile(job->input, job->output)) {
         error = QuotePath(job->output) +
                 " is the input file; the input is never overwritten, name another OUTPUT";

@@ -1,5 +1,7 @@
 #include "cli/WholeImage.h"
 
+#include "cli/SelectionMask.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -127,4 +129,25 @@ bool EncodeImageBytes(const WholeImage& image, ImageFormat format, const EncodeO
     }
     fclose(file);
     return ok;
+}
+
+bool MaskFromWhole(const WholeImage& image, int32_t width, int32_t height, std::vector<uint8_t>* mask,
+                   std::string* error) {
+    const ImageInfo info = InfoOf(image);
+    if (!CheckMaskSize(info, width, height, error)) return false;
+    mask->assign(size_t(width) * height, 0);
+    const size_t count = size_t(width) * image.channels;
+    std::vector<uint8_t> row(count * 2);
+    for (int32_t y = 0; y < height; ++y) {
+        for (size_t i = 0; i < count; ++i) {
+            const uint16_t value = image.samples[size_t(y) * count + i];
+            if (image.bitDepth == 16) {
+                memcpy(&row[i * 2], &value, 2);
+            } else {
+                row[i] = uint8_t(value);
+            }
+        }
+        if (!MaskRowFromSamples(info, row.data(), mask->data() + size_t(y) * width, error)) return false;
+    }
+    return true;
 }

@@ -1,6 +1,6 @@
 #include "filter/HostColours.h"
 
-#include "entry/FilterInstance.h"
+#include "entry/HostKind.h"
 
 namespace {
 

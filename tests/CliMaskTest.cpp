@@ -19,26 +19,9 @@ WholeImage GrayMask(int32_t width, int32_t height, int32_t depth, std::vector<ui
     return png;
 }
 
-// The mask bytes of a mask image, row by row as the host converts them.
 bool MaskFromPng(const WholeImage& image, int32 width, int32 height, std::vector<uint8_t>* mask,
                  std::string* error) {
-    const ImageInfo info = InfoOf(image);
-    if (!CheckMaskSize(info, width, height, error)) return false;
-    mask->assign(size_t(width) * height, 0);
-    const size_t count = size_t(width) * image.channels;
-    std::vector<uint8_t> row(count * 2);
-    for (int32 y = 0; y < height; ++y) {
-        for (size_t i = 0; i < count; ++i) {
-            const uint16_t value = image.samples[size_t(y) * count + i];
-            if (image.bitDepth == 16) {
-                memcpy(&row[i * 2], &value, 2);
-            } else {
-                row[i] = uint8_t(value);
-            }
-        }
-        if (!MaskRowFromSamples(info, row.data(), mask->data() + size_t(y) * width, error)) return false;
-    }
-    return true;
+    return MaskFromWhole(image, width, height, mask, error);
 }
 
 bool MaskBounds(const std::vector<uint8_t>& mask, int32 width, int32 height, Rect* bounds) {

@@ -23,7 +23,6 @@ bool NoTemporaryIn(const std::string& folder) {
     return system(command.c_str()) != 0;
 }
 
-PngImage RoundTrip(const PngImage& image) {
 std::vector<uint8_t> Encoded(const WholeImage& image, int32_t level = -1) {
     std::vector<uint8_t> bytes;
     std::string error;
@@ -210,14 +209,8 @@ TEST(CliPng, PaletteAndLowBitImagesBecomeEightBit) {
 
 bool WriteReplacing(const std::string& path, const WholeImage& image, std::string* error) {
     std::vector<uint8_t> bytes;
-    if (!EncodeImageBytes(image, imageFormatPng, EncodeOptions(), &bytes, error)) return false;
-    OutputTarget target;
-    if (!BeginOutput(path, &target, error)) return false;
-    if (fwrite(bytes.data(), 1, bytes.size(), target.file) != bytes.size()) {
-        AbandonOutput(&target);
-        return false;
-    }
-    return CommitOutput(&target, error);
+    return EncodeImageBytes(image, imageFormatPng, EncodeOptions(), &bytes, error) &&
+           WriteFileReplacing(path, bytes, error);
 }
 
 TEST(CliPng, FilesAreReplacedWholeAndTemporariesNeverStay) {

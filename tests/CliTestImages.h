@@ -19,12 +19,7 @@ inline uint32_t ReadBigEndian32(const uint8_t* bytes) {
 // An image whose samples run through the whole range of its depth and
 // differ from pixel to pixel and channel to channel (odd values included).
 inline WholeImage PatternImage(int32_t width, int32_t height, int32_t channels, int32_t depth) {
-    WholeImage image;
-    image.width = width;
-    image.height = height;
-    image.channels = channels;
-    image.bitDepth = depth;
-    image.samples.resize(size_t(width) * height * channels);
+    WholeImage image = BlankImage(width, height, channels, depth);
     const uint32_t modulus = depth == 16 ? 65536u : 256u;
     for (size_t i = 0; i < image.samples.size(); ++i)
         image.samples[i] = uint16_t((i * 2654435761u + (i >> 3) * 40503u) % modulus);

@@ -23,26 +23,6 @@ cd "$work" || exit 1
 
 source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
 
-# expect_error WHAT TEXT OUTPUT ARGS...: one line on stderr beginning with
-# "vorn: error:" and holding TEXT, a non-zero exit, no OUTPUT and no
-# temporary file beside it.
-expect_error() {
-    local what=$1 text=$2 output=$3
-    shift 3
-    "$vorn" "$@" > stdout.txt 2> stderr.txt
-    local status=$?
-    local lines
-    lines=$(wc -l < stderr.txt)
-    if [ $status -eq 0 ]; then
-        fail "$what: exit 0"
-    elif [ "$lines" -ne 1 ] || ! grep -q "^vorn: error: .*$text" stderr.txt; then
-        fail "$what: expected one line with '$text', got: $(cat stderr.txt)"
-    elif [ -e "$output" ] || compgen -G "$(dirname "$output")/.vorn-*" > /dev/null; then
-        fail "$what: $output (or a temporary) was left behind"
-    else
-        pass "$what (exit $status): $(cat stderr.txt)"
-    fi
-}
 
 # --- labyrinths on the sample picture ------------------------------------
 "$vorn" --seed 1 "$samples/sample.png" plain.png

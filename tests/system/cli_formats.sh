@@ -23,25 +23,6 @@ cd "$work" || exit 1
 
 source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
 
-# expect_error WHAT TEXT OUTPUT ARGS...: one line on stderr beginning with
-# "vorn: error:" and holding TEXT, a non-zero exit below 128, no OUTPUT and
-# no temporary file beside it.
-expect_error() {
-    local what=$1 text=$2 output=$3
-    shift 3
-    "$vorn" "$@" > stdout.txt 2> stderr.txt
-    local status=$?
-    if [ $status -eq 0 ] || [ $status -ge 128 ]; then
-        fail "$what: exit $status: $(head -3 stderr.txt)"
-    elif [ "$(wc -l < stderr.txt)" -ne 1 ] || ! grep -q "^vorn: error: .*$text" stderr.txt; then
-        fail "$what: expected one line with '$text', got: $(head -3 stderr.txt)"
-    elif [ -e "$output" ] || compgen -G "$output.vorn-*.tmp" > /dev/null; then
-        fail "$what: $output (or a temporary) was left behind"
-    else
-        pass "$what (exit $status): $(cat stderr.txt)"
-    fi
-}
-
 # file_kind FILE: the format by its first bytes.
 file_kind() {
     local magic

@@ -41,42 +41,8 @@ if [ "$(id -u)" -eq 0 ]; then
     fi
 fi
 
-# expect_error WHAT TEXT OUTPUT ARGS...: one line on stderr beginning with
-# "vorn: error:" and holding TEXT, a non-zero exit, OUTPUT not made (or as
-# it was, when it existed; a folder stays a folder), no temporary file
-# beside it. Set runner=(...)
-# to run vorn through a command.
+# expect_error (lib/checks.sh) runs vorn through this command when set.
 runner=()
-expect_error() {
-    local what=$1 text=$2 output=$3
-    shift 3
-    local before="" folder=0
-    [ -d "$output" ] && folder=1
-    if [ -f "$output" ]; then
-        before="$work/before.$$"
-        cp "$output" "$before"
-    fi
-    "${runner[@]}" "$vorn" "$@" > stdout.txt 2> stderr.txt
-    local status=$?
-    local lines
-    lines=$(wc -l < stderr.txt)
-    if [ $status -eq 0 ]; then
-        fail "$what: exit 0"
-    elif [ $status -ge 128 ]; then
-        fail "$what: killed by signal $((status - 128)): $(head -5 stderr.txt)"
-    elif [ "$lines" -ne 1 ] || ! grep -q "^vorn: error: .*$text" stderr.txt; then
-        fail "$what: expected one line with '$text', got: $(head -5 stderr.txt)"
-    elif [ -n "$before" ] && ! cmp -s "$before" "$output"; then
-        fail "$what: the existing $output was changed"
-    elif [ -z "$before" ] && [ $folder -eq 0 ] && [ -e "$output" ]; then
-        fail "$what: $output was left behind"
-    elif compgen -G "$(dirname "$output")/.vorn-*" > /dev/null; then
-        fail "$what: a temporary file was left behind"
-    else
-        pass "$what (exit $status): $(cat stderr.txt)"
-    fi
-    [ -n "$before" ] && rm -f "$before"
-}
 
 cp "$sample" in.png
 size=$(stat -c %s in.png)

@@ -51,12 +51,7 @@ bool Save(const char* path, const WholeImage& image) {
 }
 
 int MakeImage(int32_t width, int32_t height, int32_t channels, int32_t depth, const char* path) {
-    WholeImage image;
-    image.width = width;
-    image.height = height;
-    image.channels = channels;
-    image.bitDepth = depth;
-    image.samples.resize(size_t(width) * height * channels);
+    WholeImage image = BlankImage(width, height, channels, depth);
     const double full = depth == 16 ? 65535.0 : 255.0;
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
@@ -132,18 +127,21 @@ int MakeSample(const char* path) {
     return Save(path, image) ? 0 : 1;
 }
 
-int MakeDisc(int32_t width, int32_t height, const char* path, double cx, double cy, double radius) {
-    WholeImage image;
-    image.width = width;
-    image.height = height;
-    image.channels = 1;
-    image.bitDepth = 8;
-    image.samples.resize(size_t(width) * height);
+// A disc selection; with corners, the top-left and bottom-right pixels are
+// selected too, so the bounding box is the whole image however small the
+// disc.
+int MakeDisc(int32_t width, int32_t height, const char* path, double cx, double cy, double radius,
+             bool corners) {
+    WholeImage image = BlankImage(width, height, 1, 8);
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
             const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
             image.samples[size_t(y) * width + x] = dx * dx + dy * dy <= radius * radius ? 255 : 0;
         }
+    }
+    if (corners) {
+        image.samples.front() = 255;
+        image.samples.back() = 255;
     }
     return Save(path, image) ? 0 : 1;
 }
@@ -158,28 +156,6 @@ bool Matches(const uint16_t* pixel, const uint16_t* colour, int32_t colours, int
     for (int32_t c = 0; c < colours; ++c) {
         const int32_t difference = int32_t(pixel[c]) - int32_t(colour[c]);
         if (difference > (depth == 16 ? 1 : 0) || difference < (depth == 16 ? -1 : 0)) return false;
-    }
-    return true;
-}
-
-// The selection bytes of a mask image, as the host converts them.
-bool MaskFromWhole(const WholeImage& image, int32_t width, int32_t height, std::vector<uint8_t>* mask,
-                   std::string* error) {
-    const ImageInfo info = InfoOf(image);
-    if (!CheckMaskSize(info, width, height, error)) return false;
-    mask->assign(size_t(width) * height, 0);
-    const size_t count = size_t(width) * image.channels;
-    std::vector<uint8_t> row(count * 2);
-    for (int32_t y = 0; y < height; ++y) {
-        for (size_t i = 0; i < count; ++i) {
-            const uint16_t value = image.samples[size_t(y) * count + i];
-            if (image.bitDepth == 16) {
-                memcpy(&row[i * 2], &value, 2);
-            } else {
-                row[i] = uint8_t(value);
-            }
-        }
-        if (!MaskRowFromSamples(info, row.data(), mask->data() + size_t(y) * width, error)) return false;
     }
     return true;
 }
@@ -349,10 +325,11 @@ int main(int argc, char** argv) {
     if (command == "make" && argc == 7)
         return MakeImage(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), argv[6]);
     if (command == "sample" && argc == 3) return MakeSample(argv[2]);
-    if (command == "disc" && (argc == 5 || argc == 8)) {
+    if (command == "disc" && (argc == 5 || argc == 8 || argc == 9)) {
         const int32_t w = atoi(argv[2]), h = atoi(argv[3]);
-        if (argc == 5) return MakeDisc(w, h, argv[4], w / 2.0, h / 2.0, (w < h ? w : h) * 0.4);
-        return MakeDisc(w, h, argv[4], atof(argv[5]), atof(argv[6]), atof(argv[7]));
+        if (argc == 5) return MakeDisc(w, h, argv[4], w / 2.0, h / 2.0, (w < h ? w : h) * 0.4, false);
+        const bool corners = argc > 8 && std::string(argv[8]) == "corners";
+        return MakeDisc(w, h, argv[4], atof(argv[5]), atof(argv[6]), atof(argv[7]), corners);
     }
     if (command == "check") return CheckCommand(argc, argv);
     if (command == "same" && argc == 4) {
