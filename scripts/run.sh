@@ -12,7 +12,7 @@ jobs=$(nproc)
 cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
       -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build build/win32 -j"$jobs" --target vorn_plugin
-if [ "${VORN_SKIP_WIN64:-0}" != "1" ] && [ -f cmake/mingw-x86_64.cmake ]; then
+if [ "${VORN_SKIP_WIN64:-0}" != "1" ]; then
     cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
           -DCMAKE_BUILD_TYPE=Release > /dev/null
     cmake --build build/win64 -j"$jobs" --target vorn_plugin

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ make libgtest-dev
+    cmake g++ make pkg-config libgtest-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     wine wine32:i386 wine64 xvfb xauth imagemagick
     python3 python3-pefile fonts-ipafont-gothic libstb-dev
