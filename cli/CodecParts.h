@@ -4,6 +4,7 @@
 
 #include "cli/ImageCodec.h"
 
+#include <new>
 #include <string>
 
 // Where decoded rows go: into the caller's rows, or one at a time to a sink.
@@ -25,6 +26,23 @@ struct ImageDecoder {
     bool (*decode)(ImageDecoder* decoder, const RowTarget& target, std::string* error) = nullptr;
     void (*close)(ImageDecoder* decoder) = nullptr;
 };
+
+// Gives the decoder a new State of its format module, with the module's
+// decode and close; null (error set) when out of memory.
+template <typename State>
+State* AttachDecoderState(ImageDecoder* decoder,
+                          bool (*decode)(ImageDecoder*, const RowTarget&, std::string*),
+                          void (*close)(ImageDecoder*), std::string* error) {
+    State* state = new (std::nothrow) State();
+    if (state == nullptr) {
+        *error = decoder->name + ": out of memory";
+        return nullptr;
+    }
+    decoder->state = state;
+    decoder->decode = decode;
+    decoder->close = close;
+    return state;
+}
 
 // Largest side the host records can describe (16-bit rectangles).
 const int32_t maxImageSide = 32767;
@@ -56,6 +74,15 @@ bool EncodedRow(const RowProgress& progress, int32_t row, int32_t rows, std::str
 // Control characters in a reason (a damaged chunk name, a file name with a
 // line break) become '?', so that every error stays one line.
 void KeepOnOneLine(std::string* text);
+
+// The format the first bytes of a file show; false when they are none of
+// PNG, JPEG or TIFF.
+bool FormatFromSignature(const uint8_t* bytes, size_t size, ImageFormat* format);
+
+// Per build: opens the format module that reads the signature in
+// decoder->signature (which sets decoder->info), or says why this build
+// cannot read the file.
+bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error);
 
 // Per-format entry points, called by the dispatch once the signature is known.
 bool OpenPngDecoder(ImageDecoder* decoder, std::string* error);

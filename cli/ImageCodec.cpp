@@ -4,6 +4,9 @@
 #include "cli/MemoryLimit.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <new>
 
 namespace {
 
@@ -15,6 +18,8 @@ std::string LowerExtension(const std::string& path) {
     for (char& c : extension) c = char(tolower(static_cast<unsigned char>(c)));
     return extension;
 }
+
+const uint8_t pngMagic[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 std::string SizeText(const ImageInfo& info) {
     return std::to_string(info.width) + "x" + std::to_string(info.height);
@@ -52,6 +57,22 @@ bool OutputFormatFor(const std::string& path, ImageFormat* format, std::string* 
     }
     if (!FormatAvailable(*format)) {
         *error = path + ": this program writes PNG only, not " + FormatName(*format);
+        return false;
+    }
+    return true;
+}
+
+bool FormatFromSignature(const uint8_t* bytes, size_t size, ImageFormat* format) {
+    if (size >= 8 && memcmp(bytes, pngMagic, 8) == 0) {
+        *format = imageFormatPng;
+    } else if (size >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
+        *format = imageFormatJpeg;
+    } else if (size >= 4 && ((bytes[0] == 'I' && bytes[1] == 'I' && (bytes[2] == 42 || bytes[2] == 43) &&
+                              bytes[3] == 0) ||
+                             (bytes[0] == 'M' && bytes[1] == 'M' && bytes[2] == 0 &&
+                              (bytes[3] == 42 || bytes[3] == 43)))) {
+        *format = imageFormatTiff;  // classic or BigTIFF, either byte order
+    } else {
         return false;
     }
     return true;
@@ -115,26 +136,54 @@ bool EncodedRow(const RowProgress& progress, int32_t row, int32_t rows, std::str
     return true;
 }
 
-bool DecodeImageRows(ImageDecoder* decoder, uint8_t* firstRow, size_t rowStride,
-                     RowProgress progress, std::string* error) {
+bool OpenImageDecoder(FILE* file, const std::string& name, ImageDecoder** decoder,
+                      ImageInfo* info, std::string* error) {
+    *decoder = nullptr;
+    ImageDecoder* opened = new (std::nothrow) ImageDecoder();
+    if (opened == nullptr) {
+        *error = name + ": out of memory";
+        return false;
+    }
+    opened->file = file;
+    opened->name = name;
+    opened->signatureSize = fread(opened->signature, 1, sizeof opened->signature, file);
+    bool ok = false;
+    if (ferror(file)) {
+        *error = "cannot read " + name + ": " + strerror(errno);
+    } else {
+        ok = OpenFormatDecoder(opened, error) && CheckImageHeader(opened->info, name, error);
+    }
+    if (!ok) {
+        CloseImageDecoder(opened);
+        KeepOnOneLine(error);
+        return false;
+    }
+    *info = opened->info;
+    *decoder = opened;
+    return true;
+}
+
+static bool Decode(ImageDecoder* decoder, uint8_t* firstRow, size_t rowStride, RowSink sink,
+                   void* sinkContext, RowProgress progress, std::string* error) {
     RowTarget target;
     target.firstRow = firstRow;
     target.rowStride = rowStride;
+    target.sink = sink;
+    target.sinkContext = sinkContext;
     target.progress = progress;
     const bool ok = decoder->decode(decoder, target, error);
     if (!ok) KeepOnOneLine(error);
     return ok;
 }
 
+bool DecodeImageRows(ImageDecoder* decoder, uint8_t* firstRow, size_t rowStride,
+                     RowProgress progress, std::string* error) {
+    return Decode(decoder, firstRow, rowStride, nullptr, nullptr, progress, error);
+}
+
 bool DecodeImageRowsEach(ImageDecoder* decoder, RowSink rowDone, void* rowContext,
                          RowProgress progress, std::string* error) {
-    RowTarget target;
-    target.sink = rowDone;
-    target.sinkContext = rowContext;
-    target.progress = progress;
-    const bool ok = decoder->decode(decoder, target, error);
-    if (!ok) KeepOnOneLine(error);
-    return ok;
+    return Decode(decoder, nullptr, 0, rowDone, rowContext, progress, error);
 }
 
 void CloseImageDecoder(ImageDecoder* decoder) {

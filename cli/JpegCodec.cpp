@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -152,14 +151,8 @@ bool DecodeJpeg(ImageDecoder* decoder, const RowTarget& target, std::string* err
 }  // namespace
 
 bool OpenJpegDecoder(ImageDecoder* decoder, std::string* error) {
-    JpegState* state = new (std::nothrow) JpegState();
-    if (state == nullptr) {
-        *error = decoder->name + ": out of memory";
-        return false;
-    }
-    decoder->state = state;
-    decoder->decode = DecodeJpeg;
-    decoder->close = CloseJpeg;
+    JpegState* state = AttachDecoderState<JpegState>(decoder, DecodeJpeg, CloseJpeg, error);
+    if (state == nullptr) return false;
     jpeg_decompress_struct* cinfo = &state->cinfo;
     cinfo->err = jpeg_std_error(&state->error.manager);
     state->error.manager.error_exit = OnJpegError;

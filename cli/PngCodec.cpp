@@ -10,7 +10,6 @@
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -249,14 +248,8 @@ bool DecodePng(ImageDecoder* decoder, const RowTarget& target, std::string* erro
 }  // namespace
 
 bool OpenPngDecoder(ImageDecoder* decoder, std::string* error) {
-    PngState* state = new (std::nothrow) PngState();
-    if (state == nullptr) {
-        *error = decoder->name + ": out of memory";
-        return false;
-    }
-    decoder->state = state;
-    decoder->decode = DecodePng;
-    decoder->close = ClosePng;
+    PngState* state = AttachDecoderState<PngState>(decoder, DecodePng, ClosePng, error);
+    if (state == nullptr) return false;
     state->file = decoder->file;
     state->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, state, OnPngError, OnPngWarning);
     if (state->png != nullptr) state->info = png_create_info_struct(state->png);

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -184,36 +183,17 @@ std::string StbReason(const CheckedStream& stream, const std::string& name) {
 
 bool FormatAvailable(ImageFormat format) { return format == imageFormatPng; }
 
-bool OpenImageDecoder(FILE* file, const std::string& name, ImageDecoder** decoder,
-                      ImageInfo* info, std::string* error) {
-    *decoder = nullptr;
-    ImageDecoder* opened = new (std::nothrow) ImageDecoder();
-    if (opened == nullptr) {
-        *error = name + ": out of memory";
+bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error) {
+    ImageFormat format = imageFormatPng;
+    if (!FormatFromSignature(decoder->signature, decoder->signatureSize, &format)) {
+        *error = decoder->name + ": not a PNG file";
         return false;
     }
-    opened->file = file;
-    opened->name = name;
-    opened->signatureSize = fread(opened->signature, 1, 8, file);
-    const uint8_t* magic = opened->signature;
-    bool ok = false;
-    if (opened->signatureSize == 8 && memcmp(magic, pngMagic, 8) == 0) {
-        ok = OpenPngDecoder(opened, error);
-    } else if (opened->signatureSize >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) {
-        *error = name + ": a JPEG file; this program reads PNG only";
-    } else if (opened->signatureSize >= 4 && (memcmp(magic, "II*", 4) == 0 || memcmp(magic, "MM\0*", 4) == 0)) {
-        *error = name + ": a TIFF file; this program reads PNG only";
-    } else {
-        *error = name + ": not a PNG file";
-    }
-    if (!ok) {
-        CloseImageDecoder(opened);
-        KeepOnOneLine(error);
+    if (format != imageFormatPng) {
+        *error = decoder->name + ": a " + FormatName(format) + " file; this program reads PNG only";
         return false;
     }
-    *info = opened->info;
-    *decoder = opened;
-    return true;
+    return OpenPngDecoder(decoder, error);
 }
 
 bool OpenPngDecoder(ImageDecoder* decoder, std::string* error) {
@@ -261,16 +241,12 @@ bool OpenPngDecoder(ImageDecoder* decoder, std::string* error) {
         stbi_image_free(pixels);
         return false;
     }
-    StbState* state = new (std::nothrow) StbState();
+    StbState* state = AttachDecoderState<StbState>(decoder, CopyRows, CloseStb, error);
     if (state == nullptr) {
         stbi_image_free(pixels);
-        *error = name + ": out of memory";
         return false;
     }
     state->pixels = pixels;
-    decoder->state = state;
-    decoder->decode = CopyRows;
-    decoder->close = CloseStb;
     decoder->info = claimed;
     decoder->info.channels = channels;
     return true;

@@ -9,7 +9,6 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <sys/stat.h>
 #include <vector>
 
@@ -238,14 +237,8 @@ bool Unsupported(ImageDecoder* decoder, const std::string& what, std::string* er
 }  // namespace
 
 bool OpenTiffDecoder(ImageDecoder* decoder, std::string* error) {
-    TiffState* state = new (std::nothrow) TiffState();
-    if (state == nullptr) {
-        *error = decoder->name + ": out of memory";
-        return false;
-    }
-    decoder->state = state;
-    decoder->decode = DecodeTiff;
-    decoder->close = CloseTiffDecoder;
+    TiffState* state = AttachDecoderState<TiffState>(decoder, DecodeTiff, CloseTiffDecoder, error);
+    if (state == nullptr) return false;
     state->tf.file = decoder->file;
     // libtiff reads the directory wherever it lies; the file is read again
     // from its start.
