@@ -76,6 +76,17 @@ static void ShuffleDirectionOrder(const int32_t draws[4]) {
     }
 }
 
+// Along one axis: the next lattice line after `position` (whose remainder
+// by the pitch is `rest`) towards higher coordinates when `forward`, else
+// towards lower ones; false when it lies outside 0..extent-1.
+static inline bool LatticeStep(int32_t position, int32_t rest, int32_t pitch, int32_t extent, bool forward,
+                               int32_t* target) {
+    const int32_t distance = forward ? pitch - rest : (rest != 0 ? rest : pitch);
+    if (distance > (forward ? extent - 1 - position : position)) return false;
+    *target = forward ? position + distance : position - distance;
+    return true;
+}
+
 // The target of each direction is the nearest lattice point strictly beyond
 // the position on its lattice line. Distances are compared with the room left
 // in the grid before any coordinate is formed, so nothing can overflow and a
@@ -94,27 +105,12 @@ char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pi
         if (direction == directionUp || direction == directionDown) {
             if (columnRest != 0) continue;
             fromLatticePoint = rowRest == 0;
-            if (direction == directionUp) {
-                const int32_t distance = pitch - rowRest;
-                if (distance > height - 1 - row) continue;
-                targetRow = row + distance;
-            } else {
-                const int32_t distance = rowRest != 0 ? rowRest : pitch;
-                if (distance > row) continue;
-                targetRow = row - distance;
-            }
+            if (!LatticeStep(row, rowRest, pitch, height, direction == directionUp, &targetRow)) continue;
         } else {
             if (rowRest != 0) continue;
             fromLatticePoint = columnRest == 0;
-            if (direction == directionRight) {
-                const int32_t distance = pitch - columnRest;
-                if (distance > width - 1 - column) continue;
-                targetColumn = column + distance;
-            } else {
-                const int32_t distance = columnRest != 0 ? columnRest : pitch;
-                if (distance > column) continue;
-                targetColumn = column - distance;
-            }
+            if (!LatticeStep(column, columnRest, pitch, width, direction == directionRight, &targetColumn))
+                continue;
         }
         const bool passes = fromLatticePoint
                                 ? IsClearInside(grid, width, height, targetColumn, targetRow)
