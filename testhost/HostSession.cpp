@@ -103,6 +103,34 @@ static bool InPlace(const HostSession* session, const HostImage& image, const Re
 
 HostSession* ActiveHostSession() { return activeSession; }
 
+static bool PlanesHeld(const HostImage& image, int16 lo, int16 hi) {
+    return lo >= 0 && hi >= lo && hi < image.channels;
+}
+
+// One side of a data request as the plug-in receives it.
+struct Delivery {
+    void* data;
+    int32 rowBytes;
+    int32 columnBytes;
+    bool inPlace;
+};
+
+// Hands planes lo..hi of the rectangle over where `home` keeps them when the
+// host works in place, or else in a copy of the source laid out in `buffer`.
+static Delivery DeliverPlanes(HostSession* session, HostImage* home, const Rect& rect, int16 lo, int16 hi,
+                              int16 padding, std::vector<uint8_t>* buffer) {
+    const HostImage& image = session->source;
+    const int32 bps = image.bytesPerSample;
+    const bool reportColumns = session->settings.reportColumnBytes;
+    if (InPlace(session, image, rect, lo, hi)) {
+        return Delivery{SampleAddress(home, rect.top, rect.left, lo), int32(HostRowBytes(*home)),
+                        reportColumns ? image.channels * bps : 0, true};  // all planes
+    }
+    const int32 rowBytes = Deliver(image, rect, lo, hi, padding, session->settings.rowPadding, buffer);
+    return Delivery{buffer->data(), rowBytes, reportColumns ? (hi - lo + 1) * bps : 0, false};
+}
+
+
 // Writes what the plug-in left in the output buffer back into the result
 // image, applying the selection as a host does: selected pixels take the
 // plug-in's values, unselected ones keep the original, partial ones blend.
@@ -161,49 +189,26 @@ OSErr HostAdvanceState(HostSession* session) {
     const HostImage& image = session->source;
     ++session->advanceCalls;
     CommitOutput(session);
-    const int32 bps = image.bytesPerSample;
-    const int16 planeLimit = static_cast<int16>(image.channels);
 
     if (!RectEmpty(record.inRect)) {
-        if (record.inLoPlane < 0 || record.inHiPlane < record.inLoPlane ||
-            record.inHiPlane >= planeLimit)
+        if (!PlanesHeld(image, record.inLoPlane, record.inHiPlane))
             return -50;  // paramErr: planes the host does not have
-        if (InPlace(session, image, record.inRect, record.inLoPlane, record.inHiPlane)) {
-            record.inRowBytes = int32(HostRowBytes(image));
-            record.inData = SampleAddress(&image, record.inRect.top, record.inRect.left, record.inLoPlane);
-            record.inColumnBytes = session->settings.reportColumnBytes ? image.channels * bps : 0;  // all planes
-        } else {
-            record.inRowBytes = Deliver(image, record.inRect, record.inLoPlane, record.inHiPlane,
-                                        record.inputPadding, session->settings.rowPadding,
-                                        &session->inBuffer);
-            record.inData = session->inBuffer.data();
-            record.inColumnBytes = session->settings.reportColumnBytes
-                                       ? (record.inHiPlane - record.inLoPlane + 1) * bps
-                                       : 0;
-        }
+        const Delivery in = DeliverPlanes(session, &session->source, record.inRect, record.inLoPlane,
+                                          record.inHiPlane, record.inputPadding, &session->inBuffer);
+        record.inData = in.data;
+        record.inRowBytes = in.rowBytes;
+        record.inColumnBytes = in.columnBytes;
     } else {
         record.inData = nullptr;
     }
     if (!RectEmpty(record.outRect)) {
-        if (record.outLoPlane < 0 || record.outHiPlane < record.outLoPlane ||
-            record.outHiPlane >= planeLimit)
-            return -50;
-        session->deliveredInPlace =
-            InPlace(session, image, record.outRect, record.outLoPlane, record.outHiPlane);
-        if (session->deliveredInPlace) {
-            HostImage* result = &session->result;
-            record.outRowBytes = int32(HostRowBytes(*result));
-            record.outData = SampleAddress(result, record.outRect.top, record.outRect.left, record.outLoPlane);
-            record.outColumnBytes = session->settings.reportColumnBytes ? image.channels * bps : 0;
-        } else {
-            record.outRowBytes = Deliver(image, record.outRect, record.outLoPlane, record.outHiPlane,
-                                         record.outputPadding, session->settings.rowPadding,
-                                         &session->outBuffer);
-            record.outData = session->outBuffer.data();
-            record.outColumnBytes = session->settings.reportColumnBytes
-                                        ? (record.outHiPlane - record.outLoPlane + 1) * bps
-                                        : 0;
-        }
+        if (!PlanesHeld(image, record.outLoPlane, record.outHiPlane)) return -50;
+        const Delivery out = DeliverPlanes(session, &session->result, record.outRect, record.outLoPlane,
+                                           record.outHiPlane, record.outputPadding, &session->outBuffer);
+        record.outData = out.data;
+        record.outRowBytes = out.rowBytes;
+        record.outColumnBytes = out.columnBytes;
+        session->deliveredInPlace = out.inPlace;
         session->deliveredOut = record.outRect;
         session->deliveredOutLo = record.outLoPlane;
         session->deliveredOutHi = record.outHiPlane;
