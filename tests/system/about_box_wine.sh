@@ -14,12 +14,4 @@ shots="$VORN_CROSS_DIR/about-shots"
 mkdir -p "$shots"
 rm -f "$shots"/about-box.*
 cd "$work"
-timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    LC_ALL=C wine ./win_about_box.exe "$VORN_PLUGIN" "$1"; status=$?
-    timeout 60 wineserver -w
-    exit $status' about "$shots"
-status=$?
-if command -v convert > /dev/null && [ -f "$shots/about-box.bmp" ]; then
-    convert "$shots/about-box.bmp" "$shots/about-box.png"
-fi
-exit $status
+run_on_own_display 300 C win_about_box.exe "$shots"

@@ -15,11 +15,4 @@ make_work_folder win_alert.exe
 shot="$VORN_CROSS_DIR/alert-box.bmp"
 rm -f "$shot" "${shot%.bmp}.png"
 cd "$work"
-timeout 180 xvfb-run -a -s "-screen 0 1024x768x24" \
-    bash -c 'wine ./win_alert.exe "$VORN_PLUGIN" "$1"; status=$?; timeout 60 wineserver -w; exit $status' \
-    alert "$shot"
-status=$?
-if [ $status -eq 0 ] && command -v convert > /dev/null && [ -f "$shot" ]; then
-    convert "$shot" "${shot%.bmp}.png" || true
-fi
-exit $status
+run_on_own_display 180 "" win_alert.exe "$shot"

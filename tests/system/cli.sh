@@ -7,21 +7,14 @@
 # address-space limits (which the sanitizers cannot run under) use the
 # optimised build.
 set -u
+source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
 release_vorn="${VORN_RELEASE_DIR:-}/vorn"
-vorn="${VORN_NATIVE_DIR:-}/vorn"
-[ -x "$vorn" ] || vorn=$release_vorn
-if [ ! -x "$vorn" ]; then
-    echo "no native build of vorn: skipped"
-    exit 77
-fi
-labcheck="$(dirname "$vorn")/labcheck"
-[ -x "${VORN_RELEASE_DIR:-}/labcheck" ] && labcheck="$VORN_RELEASE_DIR/labcheck"
+need_tool vorn vorn "${VORN_NATIVE_DIR:-}" "${VORN_RELEASE_DIR:-}"
+need_tool labcheck labcheck "${VORN_RELEASE_DIR:-}" "$(dirname "$vorn")"
 samples="$VORN_SOURCE_DIR/samples"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-
-source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
 
 
 # --- labyrinths on the sample picture ------------------------------------

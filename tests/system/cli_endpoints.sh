@@ -7,14 +7,10 @@
 # with nothing left behind); the progress phases; the seed mapping; several
 # files at once. Runs the sanitized native build (leaks fail it too).
 set -u
-vorn="${VORN_NATIVE_DIR:-}/vorn"
-labcheck="${VORN_NATIVE_DIR:-}/labcheck"
-if [ ! -x "$vorn" ] || [ ! -x "$labcheck" ]; then
-    echo "no native build of vorn: skipped"
-    exit 77
-fi
+source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
+need_tool vorn vorn "${VORN_NATIVE_DIR:-}"
 # Test pictures are made and checked by the optimised labcheck when there is one.
-[ -x "${VORN_RELEASE_DIR:-}/labcheck" ] && labcheck="$VORN_RELEASE_DIR/labcheck"
+need_tool labcheck labcheck "${VORN_RELEASE_DIR:-}" "${VORN_NATIVE_DIR:-}"
 sample="$VORN_SOURCE_DIR/samples/sample.png"
 work=$(mktemp -d)
 pids=()
@@ -24,8 +20,6 @@ cleanup() {
 }
 trap cleanup EXIT
 cd "$work" || exit 1
-
-source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
 
 # no_temporaries FOLDER: no ".vorn-*" file was left there.
 no_temporaries() { ! compgen -G "$1/.vorn-*" > /dev/null; }

@@ -23,14 +23,4 @@ shots="$VORN_CROSS_DIR/dialog-shots"
 rm -rf "$shots"
 mkdir -p "$shots"
 cd "$work"
-timeout 600 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    LC_ALL=C wine ./win_filter_dialog.exe "$VORN_PLUGIN" "$1"; status=$?
-    timeout 60 wineserver -w
-    exit $status' dialog "$shots"
-status=$?
-if command -v convert > /dev/null; then
-    for bmp in "$shots"/*.bmp; do
-        [ -f "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png"
-    done
-fi
-exit $status
+run_on_own_display 600 C win_filter_dialog.exe "$shots"

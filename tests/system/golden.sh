@@ -12,16 +12,9 @@
 #   vorn --seed 1 --mask samples/disc-mask.png samples/sample.png b.png && identify -format '%#\n' b.png
 # and say in the commit why the labyrinth changed.
 set -u
-vorn="${VORN_RELEASE_DIR:-}/vorn"
-if [ ! -x "$vorn" ]; then
-    echo "no optimised native build of vorn: skipped"
-    exit 77
-fi
-if ! command -v identify > /dev/null; then
-    echo "ImageMagick's identify is not installed: skipped"
-    exit 77
-fi
 source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
+need_tool vorn vorn "${VORN_RELEASE_DIR:-}"
+need_commands identify
 samples="$VORN_SOURCE_DIR/samples"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

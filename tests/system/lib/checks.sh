@@ -7,6 +7,33 @@ pass() { echo "ok: $*"; passed=$((passed + 1)); }
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
 skip() { echo "skipped: $*"; skipped=$((skipped + 1)); }
 
+# need_tool VAR NAME DIR...: sets VAR to the first DIR/NAME that can run;
+# when none can, the script ends as skipped (exit 77).
+need_tool() {
+    local var=$1 name=$2 dir
+    shift 2
+    for dir in "$@"; do
+        if [ -n "$dir" ] && [ -x "$dir/$name" ]; then
+            printf -v "$var" '%s' "$dir/$name"
+            return 0
+        fi
+    done
+    echo "no build of $name: skipped"
+    exit 77
+}
+
+# need_commands COMMAND...: the script ends as skipped unless every
+# COMMAND is installed.
+need_commands() {
+    local command
+    for command in "$@"; do
+        if ! command -v "$command" > /dev/null; then
+            echo "$command is not installed: skipped"
+            exit 77
+        fi
+    done
+}
+
 # check_labyrinth WHAT INPUT OUTPUT AMOUNT FG BG [MASK]: every pixel of
 # OUTPUT checked by labcheck (the caller sets $labcheck).
 check_labyrinth() {
@@ -50,6 +77,41 @@ expect_error() {
         pass "$what (exit $status): $(cat stderr.txt)"
     fi
     [ -n "$before" ] && rm -f "$before"
+    return 0
+}
+
+# refused OUTPUT PATTERN ARGS...: runs "$vorn" ARGS and answers whether it
+# failed as it should: an exit status from 1 to 127, one line on stderr
+# (matching the grep PATTERN unless that is empty) and no OUTPUT. Leaves
+# the line in stderr.txt and the status in $refused_status; an OUTPUT made
+# all the same is removed.
+refused_status=0
+refused() {
+    local output=$1 pattern=$2
+    shift 2
+    "$vorn" "$@" > /dev/null 2> stderr.txt
+    refused_status=$?
+    if [ $refused_status -eq 0 ] || [ $refused_status -ge 128 ] || [ "$(wc -l < stderr.txt)" -ne 1 ] ||
+        { [ -n "$pattern" ] && ! grep -q "$pattern" stderr.txt; } || [ -e "$output" ]; then
+        rm -f "$output"
+        return 1
+    fi
+}
+
+# refuses_cuts WHAT FILE CUT OUTPUT PATTERN LENGTH...: FILE cut to each
+# LENGTH in bytes (written to CUT) must be refused as by refused; one pass
+# for all of them, one fail per cut that is not.
+refuses_cuts() {
+    local what=$1 file=$2 cut=$3 output=$4 pattern=$5 length bad=0
+    shift 5
+    for length in "$@"; do
+        head -c "$length" "$file" > "$cut"
+        if ! refused "$output" "$pattern" "$cut" "$output"; then
+            fail "$what: cut after $length bytes: exit $refused_status, $(head -3 stderr.txt)"
+            bad=1
+        fi
+    done
+    [ $bad -eq 0 ] && pass "$what ($# cuts): one line each, no output ($(cat stderr.txt))"
     return 0
 }
 

@@ -94,6 +94,29 @@ run_wine_x() {
     run_wine "$@"
 }
 
+# run_on_own_display SECONDS LOCALE PROGRAM SHOTS: runs ./PROGRAM with the
+# plug-in under test and SHOTS (a folder, or one .bmp file, for its
+# screenshots) on a display of its own (a wineserver that knows a display
+# shows windows there), under LC_ALL=LOCALE unless that is empty; waits for
+# the wineserver, turns the screenshots into PNG where ImageMagick is
+# installed, and answers the program's status.
+run_on_own_display() {
+    local seconds=$1 locale=$2 program=$3 shots=$4
+    timeout "$seconds" xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+        env ${1:+LC_ALL=$1} wine "$2" "$VORN_PLUGIN" "$3"; status=$?
+        timeout 60 wineserver -w
+        exit $status' run "$locale" "./$program" "$shots"
+    local status=$? bmp
+    if command -v convert > /dev/null; then
+        for bmp in "$shots"/*.bmp "$shots"; do
+            case "$bmp" in
+                *.bmp) [ -f "$bmp" ] && { convert "$bmp" "${bmp%.bmp}.png" || true; } ;;
+            esac
+        done
+    fi
+    return $status
+}
+
 # screenshot FILE.png: the whole virtual display.
 screenshot() {
     import -display "$DISPLAY" -window root "$1"
