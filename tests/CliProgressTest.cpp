@@ -26,6 +26,21 @@ size_t Count(const std::string& text, const std::string& what) {
     return count;
 }
 
+// The tests that draw: a temporary file stands in for the terminal.
+class CliProgressDrawn : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(stream, nullptr); }
+    void TearDown() override {
+        if (stream != nullptr) fclose(stream);
+    }
+    // Progress shown at once on the stream.
+    void ShowOnStream(PhaseProgress* progress) {
+        progress->enabled = true;
+        progress->stream = stream;
+    }
+    FILE* stream = tmpfile();
+};
+
 TEST(CliProgress, PhaseTextShowsTheBarOnlyWhereThereIsAPercentage) {
     EXPECT_EQ(PhaseText("vorn", phasePainting, 50, 10), "vorn: painting [#####     ]  50%");
     EXPECT_EQ(PhaseText("vorn", phasePainting, 140, 4), "vorn: painting [####] 100%");
@@ -34,12 +49,9 @@ TEST(CliProgress, PhaseTextShowsTheBarOnlyWhereThereIsAPercentage) {
     EXPECT_EQ(PhaseText("v", phaseWriting, 0, 2), "v: writing [  ]   0%");
 }
 
-TEST(CliProgress, TickerRedrawsWhileNothingCallsBackAndTheLineEnds) {
-    FILE* stream = tmpfile();
-    ASSERT_NE(stream, nullptr);
+TEST_F(CliProgressDrawn, TickerRedrawsWhileNothingCallsBackAndTheLineEnds) {
     PhaseProgress progress;
-    progress.enabled = true;
-    progress.stream = stream;
+    ShowOnStream(&progress);
     BeginProgress(&progress);
     SetPhase(&progress, phaseBuilding, 0);
     // No call for a while, as while the labyrinth is built.
@@ -49,7 +61,6 @@ TEST(CliProgress, TickerRedrawsWhileNothingCallsBackAndTheLineEnds) {
     EXPECT_TRUE(OnPhaseRows(&progress, 1, 2));  // rows of a phase: a percentage
     EXPECT_TRUE(EndProgress(&progress, std::string()));
     const std::string text = Drawn(stream);
-    fclose(stream);
     EXPECT_EQ(text.find("vorn: reading"), 1u) << text;
     EXPECT_GE(Count(text, "building the labyrinth"), 3u) << text;  // first draw and the ticker's
     EXPECT_NE(text.find("painting [##########                              ]  25%"), std::string::npos) << text;
@@ -61,18 +72,14 @@ TEST(CliProgress, TickerRedrawsWhileNothingCallsBackAndTheLineEnds) {
     EXPECT_NE(text.find(" s"), std::string::npos);
 }
 
-TEST(CliProgress, FinalTextReplacesTheLine) {
-    FILE* stream = tmpfile();
-    ASSERT_NE(stream, nullptr);
+TEST_F(CliProgressDrawn, FinalTextReplacesTheLine) {
     PhaseProgress progress;
-    progress.enabled = true;
-    progress.stream = stream;
+    ShowOnStream(&progress);
     progress.label = "vorn: [1/1] a-rather-long-name.png";
     BeginProgress(&progress);
     SetPhase(&progress, phasePainting, 10);
     EXPECT_TRUE(EndProgress(&progress, "done"));
     const std::string text = Drawn(stream);
-    fclose(stream);
     const size_t last = text.rfind('\r');
     ASSERT_NE(last, std::string::npos);
     const std::string line = text.substr(last + 1);
@@ -82,13 +89,10 @@ TEST(CliProgress, FinalTextReplacesTheLine) {
     EXPECT_EQ(line.back(), '\n');
 }
 
-TEST(CliProgress, NothingBeforeTheDelayOrWhenOff) {
-    FILE* stream = tmpfile();
-    ASSERT_NE(stream, nullptr);
+TEST_F(CliProgressDrawn, NothingBeforeTheDelayOrWhenOff) {
     PhaseProgress late;
-    late.enabled = true;
+    ShowOnStream(&late);
     late.delaySeconds = 30;
-    late.stream = stream;
     BeginProgress(&late);
     SetPhase(&late, phasePainting, 2);
     AdvancePhase(&late, 1);
@@ -102,7 +106,6 @@ TEST(CliProgress, NothingBeforeTheDelayOrWhenOff) {
     AdvancePhase(&off, 2);
     EXPECT_FALSE(EndProgress(&off, std::string()));
     EXPECT_EQ(Drawn(stream), "");
-    fclose(stream);
 
     EXPECT_TRUE(OnPhaseRows(nullptr, 1, 2));  // no progress at all: rows still go on
 }

@@ -134,6 +134,23 @@ bool ConfirmingDialog(FilterInstance* instance) {
     return true;
 }
 
+// Runs the filter with the failAt-th heap allocation failing and checks
+// that nothing is left allocated; `reached` tells whether the run came
+// as far as that allocation.
+struct FailedRun {
+    int16 result;
+    bool reached;
+};
+FailedRun RunWithFailingAllocation(HostSession* session, int32 failAt, bool dialog) {
+    const size_t heap = heapBytesInUse;
+    heapAllocFailAt = failAt;
+    const int16 result = RunFilterSession(session, PluginMain, dialog);
+    const bool reached = heapAllocFailAt == 0;
+    heapAllocFailAt = 0;
+    EXPECT_EQ(heapBytesInUse, heap) << "allocation " << failAt;
+    return FailedRun{result, reached};
+}
+
 class RobustnessTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -596,12 +613,9 @@ TEST_F(RobustnessTest, EveryFailedAllocationOfARunAnswersOutOfMemoryAndKeepsTheI
             HostImage image = RampImage(40, 30, kind.planes, kind.bytesPerSample);
             if (kind.selection) AddSelection(&image);
             OpenHostSession(&session, image, settings);
-            const size_t heap = heapBytesInUse;
-            heapAllocFailAt = failAt;
-            const int16 result = RunFilterSession(&session, PluginMain, false);
-            const bool hookFired = heapAllocFailAt == 0;
-            heapAllocFailAt = 0;
-            EXPECT_EQ(heapBytesInUse, heap) << "allocation " << failAt;
+            const FailedRun run = RunWithFailingAllocation(&session, failAt, false);
+            const int16 result = run.result;
+            const bool hookFired = run.reached;
             if (!hookFired) {
                 EXPECT_EQ(result, noErr);
                 EXPECT_NE(session.result.samples, session.source.samples);
@@ -627,12 +641,9 @@ TEST_F(RobustnessTest, FailedAllocationsInTheDialogNeverCostTheImage) {
         HostImage image = RampImage(40, 30, 3);
         AddSelection(&image);
         OpenHostSession(&session, image, settings);
-        const size_t heap = heapBytesInUse;
-        heapAllocFailAt = failAt;
-        const int16 result = RunFilterSession(&session, PluginMain, true);
-        const bool hookFired = heapAllocFailAt == 0;
-        heapAllocFailAt = 0;
-        EXPECT_EQ(heapBytesInUse, heap) << "allocation " << failAt;
+        const FailedRun run = RunWithFailingAllocation(&session, failAt, true);
+        const int16 result = run.result;
+        const bool hookFired = run.reached;
         if (result == memFullErr) {
             ++outOfMemory;
             EXPECT_EQ(session.result.samples, session.source.samples) << "allocation " << failAt;

@@ -9,6 +9,7 @@
 //
 //   win_filter_dialog PLUGIN.8bf [SHOT_FOLDER]
 #include "resources/DialogIds.h"
+#include "tests/HostImages.h"
 #include "tests/win32/DialogDriver.h"
 #include "testhost/HostCallbacks.h"
 #include "testhost/PluginLoader.h"
@@ -23,9 +24,6 @@ using driver::OnHostThread;
 using driver::Settle;
 
 namespace {
-
-const int idOk = 1;
-const int idCancel = 2;
 
 const int32 imageWidth = 250;  // columns fit in a byte: the red sample is the column
 const int32 imageHeight = 200;
@@ -56,8 +54,8 @@ void PumpDuringRender(HostSession* session) {
         if (side->action == actionType60) {
             SetDlgItemTextA(side->dialog, CONTROL_AMOUNT_EDIT, "60");
         } else {
-            const int button = side->action == actionClickOk       ? idOk
-                               : side->action == actionClickCancel ? idCancel
+            const int button = side->action == actionClickOk       ? IDOK
+                               : side->action == actionClickCancel ? IDCANCEL
                                                                    : CONTROL_ZOOM_OUT;
             SendMessageA(GetDlgItem(side->dialog, button), BM_CLICK, 0, 0);
         }
@@ -79,34 +77,7 @@ OSErr PI_CDECL WatchedAdvanceState() {
     return HostAdvanceStateEntry();
 }
 
-// Red is the column, green the row.
-HostImage GradientImage() {
-    HostImage image;
-    image.width = imageWidth;
-    image.height = imageHeight;
-    image.channels = 3;
-    image.bytesPerSample = 1;
-    image.samples.resize(static_cast<size_t>(imageWidth) * imageHeight * 3);
-    for (int32 y = 0; y < imageHeight; ++y) {
-        for (int32 x = 0; x < imageWidth; ++x) {
-            uint8_t* pixel = &image.samples[(static_cast<size_t>(y) * imageWidth + x) * 3];
-            pixel[0] = static_cast<uint8_t>(x);
-            pixel[1] = static_cast<uint8_t>(y);
-            pixel[2] = 77;
-        }
-    }
-    return image;
-}
-
-HostSettings DialogSettings() {
-    HostSettings settings;
-    settings.imageMode = plugInModeRGBColor;
-    settings.planes = 3;
-    settings.playInfo = plugInDialogDisplay;
-    settings.foreground = RGBColor{0, 0, 0};
-    settings.background = RGBColor{65535, 65535, 65535};
-    return settings;
-}
+HostSettings DialogSettings() { return RgbDialogSettings(RGBColor{0, 0, 0}, RGBColor{65535, 65535, 65535}); }
 
 // How a block of RGB pixels sits on the labyrinth lattice of a pitch.
 struct LatticeReport {
@@ -238,6 +209,17 @@ void TypeAmount(HWND dialog, const wchar_t* text) {
                  reinterpret_cast<LPARAM>(text));
 }
 
+// Types `text`, and has the host thread do `action` at the second abort
+// poll of the render the typing starts.
+void TypeDuringRender(HostSession* session, Watch* watch, HWND dialog, const wchar_t* text,
+                      RenderAction action) {
+    OnHostThread([&] {
+        watch->side->action = action;
+        watch->side->actionAtPoll = session->abortPolls + 2;
+    });
+    TypeAmount(dialog, text);
+}
+
 void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 int32 SliderPosition(HWND dialog) {
@@ -259,8 +241,8 @@ void CheckControls(HWND dialog) {
         const char* className;
         const wchar_t* text;
     } controls[] = {
-        {idOk, "Button", L"OK"},
-        {idCancel, "Button", L"\xFF77\xFF6C\xFF9D\xFF7E\xFF99"},  // "ｷｬﾝｾﾙ"
+        {IDOK, "Button", L"OK"},
+        {IDCANCEL, "Button", L"\xFF77\xFF6C\xFF9D\xFF7E\xFF99"},  // "ｷｬﾝｾﾙ"
         {CONTROL_PREVIEW, "Static", L""},
         {CONTROL_OPTIONS_GROUP, "Button", L"\x30AA\x30D7\x30B7\x30E7\x30F3"},  // "オプション"
         {CONTROL_ZOOM_IN, "Button", L"+"},
@@ -448,11 +430,7 @@ void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
     const int32 halfCols = 2 * frameWidth < imageWidth ? 2 * frameWidth : imageWidth;
     const int32 halfPolls = 3 * ((halfRows * halfCols + 999) / 1000);
     before = Settle(session, dialog);
-    OnHostThread([&] {
-        watch->side->action = actionClickZoomOut;
-        watch->side->actionAtPoll = session->abortPolls + 2;
-    });
-    TypeAmount(dialog, L"50");
+    TypeDuringRender(session, watch, dialog, L"50", actionClickZoomOut);
     after = Settle(session, dialog);
     WIN_CHECK_EQ(watch->side->actionPoll, before.polls + 2);
     WIN_CHECK_TEXT(label, L"50%");
@@ -464,11 +442,7 @@ void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
     // Amount changed while a filtered render runs: one more filtered render
     // follows it, with the new Amount.
     before = Settle(session, dialog);
-    OnHostThread([&] {
-        watch->side->action = actionType60;
-        watch->side->actionAtPoll = session->abortPolls + 2;
-    });
-    TypeAmount(dialog, L"57");
+    TypeDuringRender(session, watch, dialog, L"57", actionType60);
     after = Settle(session, dialog);
     WIN_CHECK_EQ(watch->side->actionPoll, before.polls + 2);
     WIN_CHECK_EQ(driver::HostAmount(session), 60);
@@ -547,16 +521,12 @@ void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
     // dialog ends with Amount 31.
     before = Settle(session, dialog);
     use->pollsBeforeLastRender = before.polls;
-    OnHostThread([&] {
-        watch->side->action = actionClickOk;
-        watch->side->actionAtPoll = session->abortPolls + 2;
-    });
-    TypeAmount(dialog, L"31");
+    TypeDuringRender(session, watch, dialog, L"31", actionClickOk);
 }
 
 void CheckDialogInUse(PluginEntryProc entry, const std::string& shots) {
     HostSession session;
-    OpenHostSession(&session, GradientImage(), DialogSettings());
+    OpenHostSession(&session, GradientImage(imageWidth, imageHeight), DialogSettings());
     HostSide side;
     UseResult use;
     Watch watch;
@@ -605,7 +575,7 @@ void CheckDialogInUse(PluginEntryProc entry, const std::string& shots) {
 // the dialog ends cancelled and Amount is what it was.
 void CheckCancelDuringRender(PluginEntryProc entry) {
     HostSession session;
-    OpenHostSession(&session, GradientImage(), DialogSettings());
+    OpenHostSession(&session, GradientImage(imageWidth, imageHeight), DialogSettings());
     session.record.parameters = HostParametersHandle(10);
     HostSide side;
     int32 pollsBefore = 0;
@@ -651,7 +621,7 @@ void CheckCancelDuringRender(PluginEntryProc entry) {
 void CheckStoredAmountOutOfRange(PluginEntryProc entry, int16 stored, int32 shown,
                                  bool withEscape) {
     HostSession session;
-    OpenHostSession(&session, GradientImage(), DialogSettings());
+    OpenHostSession(&session, GradientImage(imageWidth, imageHeight), DialogSettings());
     session.record.parameters = HostParametersHandle(stored);
     HostSide side;
     Watch watch;
@@ -686,7 +656,7 @@ void CheckStoredAmountOutOfRange(PluginEntryProc entry, int16 stored, int32 show
 // what the host delivers for Start.
 void CheckFailedImageRequest(PluginEntryProc entry, const std::string& shots) {
     HostSession session;
-    OpenHostSession(&session, GradientImage(), DialogSettings());
+    OpenHostSession(&session, GradientImage(imageWidth, imageHeight), DialogSettings());
     HostSide side;
     side.failAdvanceCalls = 1;
     Watch watch;
@@ -701,7 +671,7 @@ void CheckFailedImageRequest(PluginEntryProc entry, const std::string& shots) {
         WIN_CHECK_EQ(settled.polls, 0);
         WIN_CHECK_EQ(driver::HostAmount(&session), 20);
         Shot(w, dialog, "dialog-no-image");
-        Click(dialog, idOk);
+        Click(dialog, IDOK);
     };
     const int16 result = RunWithDialog(&session, entry, &watch);
     WIN_CHECK(watch.sawDialog);
@@ -719,7 +689,7 @@ void CheckFailedImageRequest(PluginEntryProc entry, const std::string& shots) {
 // filters the selection alone. Once with copies of the image, once with
 // the host's own rows handed over (as the command-line hosts do).
 void CheckSelectionPreview(PluginEntryProc entry, const std::string& shots, bool inPlace) {
-    HostImage image = GradientImage();
+    HostImage image = GradientImage(imageWidth, imageHeight);
     const int32 centreX = 125, centreY = 100, radius = 45;
     image.mask.assign(static_cast<size_t>(imageWidth) * imageHeight, 0);
     for (int32 y = 0; y < imageHeight; ++y) {
@@ -769,7 +739,7 @@ void CheckSelectionPreview(PluginEntryProc entry, const std::string& shots, bool
         WIN_CHECK(picture > shown.rows * shown.cols / 4);
         WIN_CHECK_EQ(pictureInside, 0);
         Shot(w, dialog, ("dialog-selection-50" + suffix).c_str());
-        Click(dialog, idOk);
+        Click(dialog, IDOK);
     };
     const int16 result = RunWithDialog(&session, entry, &watch);
     WIN_CHECK(watch.sawDialog);
@@ -810,7 +780,7 @@ void CheckDialogCannotBeCreated(PluginEntryProc entry) {
     HostSettings settings = DialogSettings();
     settings.parentWindow = reinterpret_cast<intptr_t>(gone);
     HostSession session;
-    OpenHostSession(&session, GradientImage(), settings);
+    OpenHostSession(&session, GradientImage(imageWidth, imageHeight), settings);
     WIN_CHECK_EQ(CallSelector(&session, entry, filterSelectorParameters), noErr);
     session.record.inRect = Rect{1, 2, 3, 4};
     bool dialogShown = false;

@@ -11,6 +11,8 @@
 //
 //   win_host_profiles PLUGIN.8bf
 #include "tests/win32/DialogDriver.h"
+#include "resources/DialogIds.h"
+#include "tests/HostImages.h"
 #include "testhost/HostCallbacks.h"
 #include "testhost/HostProfiles.h"
 #include "testhost/PluginLoader.h"
@@ -26,8 +28,6 @@ using driver::Settle;
 
 namespace {
 
-const int idOk = 1;
-const int idAmountEdit = 1011;
 const int32 imageWidth = 120;
 const int32 imageHeight = 90;
 const int32 chosenAmount = 7;
@@ -57,23 +57,13 @@ void AbortPoll(HostSession* session) {
 }
 
 HostImage GrayRampImage() {
-    HostImage image;
-    image.width = imageWidth;
-    image.height = imageHeight;
-    image.channels = 3;
-    image.bytesPerSample = 1;
-    image.samples.resize(static_cast<size_t>(imageWidth) * imageHeight * 3);
+    HostImage image = UniformImage(imageWidth, imageHeight, 3, 0);
     for (size_t i = 0; i < image.samples.size(); ++i) image.samples[i] = uint8_t(60 + i % 7);
     return image;
 }
 
 HostSettings ProfileSettings(const char* profile) {
-    HostSettings settings;
-    settings.imageMode = plugInModeRGBColor;
-    settings.planes = 3;
-    settings.playInfo = plugInDialogDisplay;
-    settings.foreground = RGBColor{65535, 65535, 65535};
-    settings.background = RGBColor{0, 0, 0};
+    HostSettings settings = RgbDialogSettings(RGBColor{65535, 65535, 65535}, RGBColor{0, 0, 0});
     std::string error;
     if (!ApplyHostProfiles(profile, &settings, &error)) printf("FAILED: %s\n", error.c_str());
     return settings;
@@ -121,12 +111,12 @@ DWORD WINAPI RunWatch(LPVOID parameter) {
     if (dialog == nullptr) return 0;
     HostSession* session = watch->side->session;
     Settle(session, dialog);
-    watch->amountShown = driver::TextOf(GetDlgItem(dialog, idAmountEdit));
+    watch->amountShown = driver::TextOf(GetDlgItem(dialog, CONTROL_AMOUNT_EDIT));
     wchar_t amount[8];
     swprintf(amount, 8, L"%d", chosenAmount);
     OnHostThread([&] { watch->side->dialog = dialog; });
     OnHostThread([&] {
-        SendMessageW(GetDlgItem(dialog, idAmountEdit), WM_SETTEXT, 0,
+        SendMessageW(GetDlgItem(dialog, CONTROL_AMOUNT_EDIT), WM_SETTEXT, 0,
                      reinterpret_cast<LPARAM>(amount));
     });
     if (!watch->side->postOkAtPoll) {
@@ -138,7 +128,7 @@ DWORD WINAPI RunWatch(LPVOID parameter) {
             watch->shownCols = session->lastPixelMap.bounds.right - session->lastPixelMap.bounds.left;
             watch->displays = session->displayCalls;
         });
-        OnHostThread([&] { SendMessageA(GetDlgItem(dialog, idOk), BM_CLICK, 0, 0); });
+        OnHostThread([&] { SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); });
     }
     watch->ended = driver::WaitUntilGone(dialog, 60);
     if (!watch->ended) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
