@@ -54,17 +54,15 @@ refuses_cuts "every cut of the file" in.png cut.png out.png "^vorn: error: " $cu
 
 # One byte flipped, at places spread over the whole file: each lands in the
 # signature, a length, a type, data or a checksum, and is noticed.
-bad=0
-for place in 0 3 7 8 11 12 15 16 20 28 29 33 37 41 45 $(seq 100 1499 "$((size - 1))") $((size - 5)); do
+# flip_byte PLACE: in.png with the byte at PLACE changed, as flip.png.
+flip_byte() {
     cp in.png flip.png
-    byte=$(od -An -tu1 -j "$place" -N1 in.png | tr -d ' ')
-    printf "\\$(printf '%03o' $((byte ^ 0x41)))" | dd of=flip.png bs=1 seek="$place" conv=notrunc status=none
-    if ! refused out.png "" flip.png out.png; then
-        fail "byte $place flipped: exit $refused_status, $(head -3 stderr.txt)"
-        bad=1
-    fi
-done
-[ $bad -eq 0 ] && pass "flipped bytes all over the file: one line each, no output"
+    local byte
+    byte=$(od -An -tu1 -j "$1" -N1 in.png | tr -d ' ')
+    printf "\\$(printf '%03o' $((byte ^ 0x41)))" | dd of=flip.png bs=1 seek="$1" conv=notrunc status=none
+}
+refuses_each "flipped bytes all over the file" flip_byte flip.png out.png "" \
+    0 3 7 8 11 12 15 16 20 28 29 33 37 41 45 $(seq 100 1499 "$((size - 1))") $((size - 5))
 
 # Well-formed chunks with impossible contents (checksums correct).
 PYTHONPATH="$VORN_SOURCE_DIR/tests/system/lib" /usr/bin/python3 - <<'PY'

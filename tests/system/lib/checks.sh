@@ -98,21 +98,33 @@ refused() {
     fi
 }
 
-# refuses_cuts WHAT FILE CUT OUTPUT PATTERN LENGTH...: FILE cut to each
-# LENGTH in bytes (written to CUT) must be refused as by refused; one pass
-# for all of them, one fail per cut that is not.
-refuses_cuts() {
-    local what=$1 file=$2 cut=$3 output=$4 pattern=$5 length bad=0
+# refuses_each WHAT MAKE INPUT OUTPUT PATTERN CASE...: for each CASE the
+# command MAKE (split into words) is run with CASE appended and writes
+# INPUT, which must be refused as by refused. One pass for all the cases,
+# one fail per case that is not refused.
+refuses_each() {
+    local what=$1 make=$2 input=$3 output=$4 pattern=$5 case bad=0
     shift 5
-    for length in "$@"; do
-        head -c "$length" "$file" > "$cut"
-        if ! refused "$output" "$pattern" "$cut" "$output"; then
-            fail "$what: cut after $length bytes: exit $refused_status, $(head -3 stderr.txt)"
+    for case in "$@"; do
+        $make "$case"
+        if ! refused "$output" "$pattern" "$input" "$output"; then
+            fail "$what: $case: exit $refused_status, $(head -3 stderr.txt)"
             bad=1
         fi
     done
-    [ $bad -eq 0 ] && pass "$what ($# cuts): one line each, no output ($(cat stderr.txt))"
+    [ $bad -eq 0 ] && pass "$what ($# cases): one line each, no output ($(cat stderr.txt))"
     return 0
+}
+
+# cut_file FILE TO LENGTH: the first LENGTH bytes of FILE, written to TO.
+cut_file() { head -c "$3" "$1" > "$2"; }
+
+# refuses_cuts WHAT FILE CUT OUTPUT PATTERN LENGTH...: FILE cut to each
+# LENGTH (written to CUT) must be refused.
+refuses_cuts() {
+    local what=$1 file=$2 cut=$3
+    shift 3
+    refuses_each "$what" "cut_file $file $cut" "$cut" "$@"
 }
 
 finish_checks() {
