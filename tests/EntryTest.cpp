@@ -8,6 +8,7 @@
 #include "host/Handles.h"
 #include "testhost/HostSession.h"
 #include "tests/HostImages.h"
+#include "tests/RequestRects.h"
 
 #include <gtest/gtest.h>
 
@@ -153,12 +154,7 @@ TEST_F(EntryTest, StartWithoutDialogRequestsFilterRect) {
     Open();
     EXPECT_EQ(Call(filterSelectorStart), noErr);
     const FilterRecord& r = session.record;
-    for (const Rect* rect : {&r.inRect, &r.outRect, &r.maskRect}) {
-        EXPECT_EQ(rect->top, 10);
-        EXPECT_EQ(rect->left, 20);
-        EXPECT_EQ(rect->bottom, 110);
-        EXPECT_EQ(rect->right, 220);
-    }
+    EXPECT_TRUE(RequestsAre(r, Rect{10, 20, 110, 220}));
     EXPECT_EQ(Instance()->workRect.top, 0);
     EXPECT_EQ(Instance()->workRect.left, 0);
     EXPECT_EQ(Instance()->workRect.bottom, 100);
@@ -270,13 +266,7 @@ TEST_F(EntryTest, ContinueOnEmptyFilterRectClearsRequest) {
     session.record.outRect = Rect{1, 2, 3, 4};
     session.record.maskRect = Rect{1, 2, 3, 4};
     EXPECT_EQ(Call(filterSelectorContinue), noErr);
-    const FilterRecord& r = session.record;
-    for (const Rect* rect : {&r.inRect, &r.outRect, &r.maskRect}) {
-        EXPECT_EQ(rect->top, 0);
-        EXPECT_EQ(rect->left, 0);
-        EXPECT_EQ(rect->bottom, 0);
-        EXPECT_EQ(rect->right, 0);
-    }
+    EXPECT_TRUE(RequestsAre(session.record, Rect{0, 0, 0, 0}));
 }
 
 TEST_F(EntryTest, AboutTouchesNoFilterField) {

@@ -10,6 +10,7 @@
 #include "preview/PreviewImage.h"
 #include "preview/PreviewPixelMap.h"
 #include "preview/PreviewRender.h"
+#include "tests/RequestRects.h"
 #include "tests/support/CountingHeap.h"
 
 namespace {
@@ -251,12 +252,7 @@ TEST_F(PreviewTest, FetchAsksForTheWholeImageOnce) {
     EXPECT_EQ(OpenPreview(&fake), noErr);
     EXPECT_EQ(fake.calls, 1);
     const FilterRecord& record = fake.record;
-    for (const Rect* rect : {&record.inRect, &record.outRect, &record.maskRect}) {
-        EXPECT_EQ(rect->top, 0);
-        EXPECT_EQ(rect->left, 0);
-        EXPECT_EQ(rect->bottom, 40);
-        EXPECT_EQ(rect->right, 50);
-    }
+    EXPECT_TRUE(RequestsAre(record, Rect{0, 0, 40, 50}));
     EXPECT_EQ(fake.instance.panRow, 5 + 25 / 2);
     EXPECT_EQ(fake.instance.panColumn, 9 + 11 / 2);
     EXPECT_EQ(fake.instance.zoomLevel, 1);
