@@ -2,17 +2,13 @@
 
 #include "cli/ColorText.h"
 #include "cli/Seeds.h"
+#include "testhost/Failure.h"
 #include "testhost/HostProfiles.h"
 
 #include <cctype>
 #include <vector>
 
 namespace {
-
-bool Fail(std::string* error, const std::string& reason) {
-    *error = reason;
-    return false;
-}
 
 // Options that take a value, in the form "--name VALUE" or "--name=VALUE".
 bool TakesValue(const std::string& name) {

@@ -12,29 +12,25 @@
 
 namespace {
 
-int Fail(const std::string& message, int code = exitFailure) {
-    return ReportError(message.c_str(), code);
-}
-
 int ShowAbout(const CliOptions& options) {
     std::string error;
-    if (!HostMenuAvailable(&error)) return Fail(error);
+    if (!HostMenuAvailable(&error)) return ReportError(error);
     FilterEntry filter;
-    if (!OpenFilterEntry(options.pluginPath, &filter, &error)) return Fail(error);
+    if (!OpenFilterEntry(options.pluginPath, &filter, &error)) return ReportError(error);
     const int16 result = ShowPluginAbout(filter.entry);
     CloseFilterEntry(&filter);
-    return result == noErr ? exitSuccess : Fail(ResultText(result, options.amount));
+    return result == noErr ? exitSuccess : ReportError(ResultText(result, options.amount));
 }
 
 int ListPlugin(const CliOptions& options) {
     std::vector<PiplProperties> lists;
     std::string error;
-    if (!ReadFilterProperties(options.listPath, &lists, &error)) return Fail(error);
+    if (!ReadFilterProperties(options.listPath, &lists, &error)) return ReportError(error);
     fputs(DescribePropertyLists(options.listPath, lists).c_str(), stdout);
     for (const PiplProperties& list : lists) {
         if (list.kind == piplKindFilter) return exitSuccess;
     }
-    return Fail(QuotePath(options.listPath) + " holds no filter (no property list of kind 8BFM)");
+    return ReportError(QuotePath(options.listPath) + " holds no filter (no property list of kind 8BFM)");
 }
 
 }  // namespace
@@ -51,7 +47,7 @@ void ReportNote(const std::string& message) {
 int RunCommandLine(int argc, char** argv) {
     CliOptions options;
     std::string error;
-    if (!ParseCliOptions(argc, argv, &options, &error)) return Fail(error, exitUsage);
+    if (!ParseCliOptions(argc, argv, &options, &error)) return ReportError(error, exitUsage);
     if (options.help) {
         fputs(HelpText(programName).c_str(), stdout);
         return exitSuccess;

@@ -11,7 +11,10 @@ const int exitCancelled = 130;
 int RunCommandLine(int argc, char** argv);
 
 // Prints "<program>: error: message" on one line; answers code.
-int ReportError(const char* message, int code);
+int ReportError(const char* message, int code = exitFailure);
+inline int ReportError(const std::string& message, int code = exitFailure) {
+    return ReportError(message.c_str(), code);
+}
 // Prints "<program>: message" on one line.
 void ReportNote(const std::string& message);
 

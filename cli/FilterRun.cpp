@@ -315,7 +315,7 @@ int FilterImage(const CliOptions& options, const std::string& input, const std::
         return status;
     }
     if (status == exitSuccess && !written.empty()) fprintf(stderr, "%s\n", written.c_str());
-    if (status == exitFailure) return ReportError(message.c_str(), status);
+    if (status == exitFailure) return ReportError(message, status);
     if (!message.empty()) ReportNote(message);
     return status;
 }

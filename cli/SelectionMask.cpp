@@ -1,14 +1,10 @@
 #include "cli/SelectionMask.h"
+#include "testhost/Failure.h"
 
 #include <cstring>
 #include <new>
 
 namespace {
-
-bool Fail(std::string* error, const std::string& reason) {
-    *error = reason;
-    return false;
-}
 
 std::string SizeText(int32 width, int32 height) {
     return std::to_string(width) + "x" + std::to_string(height);

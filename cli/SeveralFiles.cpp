@@ -11,10 +11,6 @@
 
 namespace {
 
-int Fail(const std::string& message, int code = exitFailure) {
-    return ReportError(message.c_str(), code);
-}
-
 // Where INPUT goes in DIR: its own name, with the extension of --format
 // when that is given.
 std::string OutputNameFor(const CliOptions& options, const std::string& input) {
@@ -58,11 +54,11 @@ int FilterSeveralFiles(const CliOptions& options) {
     ImageFormat format;
     std::string error;
     if (!options.format.empty() && !OutputFormatFor("." + options.format, &format, &error))
-        return Fail("--format " + QuotePath(options.format) + ": " + error, exitUsage);
+        return ReportError("--format " + QuotePath(options.format) + ": " + error, exitUsage);
     if (!IsFolder(options.outputDir))
-        return Fail("cannot write into " + QuotePath(options.outputDir) + ": no such folder");
+        return ReportError("cannot write into " + QuotePath(options.outputDir) + ": no such folder");
     std::vector<std::string> outputs;
-    if (!OutputNames(options, &outputs, &error)) return Fail(error, exitUsage);
+    if (!OutputNames(options, &outputs, &error)) return ReportError(error, exitUsage);
 
     InstallInterruptHandler();
     const size_t count = options.inputs.size();

@@ -1,4 +1,5 @@
 #include "testhost/PiplReader.h"
+#include "testhost/Failure.h"
 
 #include <cctype>
 #include <cstring>
@@ -25,11 +26,6 @@ const char* const displayModeNames[knownModes] = {
 uint32 ReadLittle32(const uint8_t* bytes) {
     return uint32(bytes[0]) | (uint32(bytes[1]) << 8) | (uint32(bytes[2]) << 16) |
            (uint32(bytes[3]) << 24);
-}
-
-bool Fail(std::string* error, const std::string& reason) {
-    *error = reason;
-    return false;
 }
 
 // A counted string: length byte, then the characters.
