@@ -44,6 +44,9 @@ State* AttachDecoderState(ImageDecoder* decoder,
     return state;
 }
 
+// The eight bytes every PNG file begins with.
+const uint8_t pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
 // Largest side the host records can describe (16-bit rectangles).
 const int32_t maxImageSide = 32767;
 // The default zlib level for PNG output. Levels 1 to 5 go with the UP row

@@ -19,8 +19,6 @@ std::string LowerExtension(const std::string& path) {
     return extension;
 }
 
-const uint8_t pngMagic[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
 std::string SizeText(const ImageInfo& info) {
     return std::to_string(info.width) + "x" + std::to_string(info.height);
 }
@@ -63,7 +61,7 @@ bool OutputFormatFor(const std::string& path, ImageFormat* format, std::string* 
 }
 
 bool FormatFromSignature(const uint8_t* bytes, size_t size, ImageFormat* format) {
-    if (size >= 8 && memcmp(bytes, pngMagic, 8) == 0) {
+    if (size >= 8 && memcmp(bytes, pngSignature, 8) == 0) {
         *format = imageFormatPng;
     } else if (size >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
         *format = imageFormatJpeg;

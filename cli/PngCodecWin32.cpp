@@ -47,8 +47,6 @@ void* LimitedRealloc(void* block, size_t size) {
 
 namespace {
 
-const uint8_t pngMagic[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
 uint32_t Big32(const uint8_t* bytes) {
     return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
 }
@@ -287,7 +285,7 @@ bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSo
     const size_t rowBytes = InfoRowBytes(info);
     PngWriter writer;
     writer.file = file;
-    if (fwrite(pngMagic, 1, 8, file) != 8) {
+    if (fwrite(pngSignature, 1, 8, file) != 8) {
         *error = "cannot write " + name + ": " + strerror(errno);
         return false;
     }

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 namespace {
 
 WholeImage GrayMask(int32_t width, int32_t height, int32_t depth, std::vector<uint16_t> samples,
@@ -17,11 +15,6 @@ WholeImage GrayMask(int32_t width, int32_t height, int32_t depth, std::vector<ui
     png.bitDepth = depth;
     png.samples = std::move(samples);
     return png;
-}
-
-bool MaskFromPng(const WholeImage& image, int32 width, int32 height, std::vector<uint8_t>* mask,
-                 std::string* error) {
-    return MaskFromWhole(image, width, height, mask, error);
 }
 
 bool MaskBounds(const std::vector<uint8_t>& mask, int32 width, int32 height, Rect* bounds) {
@@ -57,26 +50,26 @@ TEST(CliMask, BoundingBoxOfTheSelectedPixels) {
 TEST(CliMask, GrayValuesBecomeSelectionDegrees) {
     std::vector<uint8_t> mask;
     std::string error;
-    ASSERT_TRUE(MaskFromPng(GrayMask(4, 1, 8, {0, 1, 128, 255}), 4, 1, &mask, &error)) << error;
+    ASSERT_TRUE(MaskFromWhole(GrayMask(4, 1, 8, {0, 1, 128, 255}), 4, 1, &mask, &error)) << error;
     EXPECT_EQ(mask, std::vector<uint8_t>({0, 1, 128, 255}));
     // 16 bits: scaled and rounded, but a faint selection stays selected.
-    ASSERT_TRUE(MaskFromPng(GrayMask(5, 1, 16, {0, 1, 128, 32896, 65535}), 5, 1, &mask, &error));
+    ASSERT_TRUE(MaskFromWhole(GrayMask(5, 1, 16, {0, 1, 128, 32896, 65535}), 5, 1, &mask, &error));
     EXPECT_EQ(mask, std::vector<uint8_t>({0, 1, 1, 128, 255}));
     // RGB that is gray in fact, and opaque alpha, are accepted.
-    ASSERT_TRUE(MaskFromPng(GrayMask(2, 1, 8, {7, 7, 7, 0, 0, 0}, 3), 2, 1, &mask, &error));
+    ASSERT_TRUE(MaskFromWhole(GrayMask(2, 1, 8, {7, 7, 7, 0, 0, 0}, 3), 2, 1, &mask, &error));
     EXPECT_EQ(mask, std::vector<uint8_t>({7, 0}));
-    ASSERT_TRUE(MaskFromPng(GrayMask(2, 1, 8, {40, 255, 0, 255}, 2), 2, 1, &mask, &error));
+    ASSERT_TRUE(MaskFromWhole(GrayMask(2, 1, 8, {40, 255, 0, 255}, 2), 2, 1, &mask, &error));
     EXPECT_EQ(mask, std::vector<uint8_t>({40, 0}));
 }
 
 TEST(CliMask, UnusableMasksAreRefused) {
     std::vector<uint8_t> mask;
     std::string error;
-    EXPECT_FALSE(MaskFromPng(GrayMask(3, 2, 8, std::vector<uint16_t>(6, 255)), 2, 3, &mask, &error));
+    EXPECT_FALSE(MaskFromWhole(GrayMask(3, 2, 8, std::vector<uint16_t>(6, 255)), 2, 3, &mask, &error));
     EXPECT_EQ(error, "the mask is 3x2 but the image is 2x3");
-    EXPECT_FALSE(MaskFromPng(GrayMask(1, 1, 8, {7, 8, 7}, 3), 1, 1, &mask, &error));
+    EXPECT_FALSE(MaskFromWhole(GrayMask(1, 1, 8, {7, 8, 7}, 3), 1, 1, &mask, &error));
     EXPECT_NE(error.find("grayscale"), std::string::npos);
-    EXPECT_FALSE(MaskFromPng(GrayMask(1, 1, 16, {7, 65534}, 2), 1, 1, &mask, &error));
+    EXPECT_FALSE(MaskFromWhole(GrayMask(1, 1, 16, {7, 65534}, 2), 1, 1, &mask, &error));
     EXPECT_NE(error.find("transparent"), std::string::npos);
 }
 
