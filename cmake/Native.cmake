@@ -32,9 +32,11 @@ add_executable(labcheck ${CMAKE_SOURCE_DIR}/tests/tools/labcheck.cpp)
 target_link_libraries(labcheck PRIVATE vorn_cli)
 
 # What only the native test programs need, kept out of the plug-in: a
-# counting heap linked in place of host/HeapMemory.cpp (its objects come
-# before the core library, so the core's plain heap is never pulled in),
-# and the labyrinth's short-form calls.
+# counting heap linked in place of host/HeapMemory.cpp and global memory
+# that can fail on purpose in place of host/GlobalMemoryPosix.cpp (their
+# objects come before the core library, so the core's plain ones are never
+# pulled in), the labyrinth's short-form calls and the colours by host
+# kind.
 file(GLOB TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(vorn_test_support OBJECT ${TEST_SUPPORT_SOURCES})
 target_include_directories(vorn_test_support PUBLIC ${CMAKE_SOURCE_DIR})

@@ -1,6 +1,5 @@
 #include "filter/PaintLabyrinth.h"
 
-#include "entry/HostKind.h"
 #include "filter/HostColours.h"
 #include "filter/PlaneCount.h"
 #include "filter/Samples.h"
@@ -14,10 +13,6 @@ const size_t pixelsPerPoll = 1000;
 
 PlaneColour ScaledColour(RGBColor colour, double scale) {
     return PlaneColour{{colour.red * scale, colour.green * scale, colour.blue * scale}};
-}
-
-PlaneColour PlaneColourOf(RGBColor colour, int32_t hostKind) {
-    return ScaledColour(colour, hostKind == hostKindFireworks ? byteColourScale : wordColourScale);
 }
 
 LabyrinthSamples LabyrinthSamplesOf(const FilterRecord* filter, int32_t hostKind) {

@@ -14,12 +14,6 @@ struct PlaneColour {
 // A colour's components times scale (ColourScaleOf, HostColours.h).
 PlaneColour ScaledColour(RGBColor colour, double scale);
 
-// The host colour on the planes' scale by the host's kind alone:
-// components x 1/255 on Fireworks, whose colours come in 0..255, x 1/65535
-// on every other host. A pass also takes a record's own 8-bit colours
-// (ColoursAreBytes) at 1/255; see LabyrinthSamplesOf.
-PlaneColour PlaneColourOf(RGBColor colour, int32_t hostKind);
-
 // What a pass writes, per channel: planes 0 .. paintedCount - 1 take
 // wall[l] on wall cells and corridor[l] elsewhere; planes paintedCount ..
 // planeCount - 1 go back as read (PassThroughSample); channels from

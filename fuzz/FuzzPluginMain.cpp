@@ -11,11 +11,11 @@
 #include "filter/ResolutionFactor.h"
 #include "fuzz/FuzzDialog.h"
 #include "fuzz/FuzzHost.h"
-#include "host/GlobalMemory.h"
 #include "host/HostSamples.h"
 #include "labyrinth/Labyrinth.h"
 #include "preview/PreviewImage.h"
 #include "tests/support/CountingHeap.h"
+#include "tests/support/FailingGlobalMemory.h"
 #include "tests/support/LabyrinthCalls.h"
 
 #include <cstdio>

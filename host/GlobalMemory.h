@@ -1,6 +1,9 @@
 // Long-lived, zero-filled memory blocks at stable addresses: movable global
 // memory locked once on Windows, a plain allocator elsewhere. The handles
-// code and the instance record are built on these four operations.
+// code and the instance record are built on these four operations. The
+// unit tests and the fuzz target link a replacement that can make an
+// allocation fail on purpose (tests/support/FailingGlobalMemory.cpp); that
+// is why each platform's file defines these four and nothing else.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +22,3 @@ void FreeGlobalLocked(void* address);
 // address they change nothing, and the block stays where it is.
 void LockGlobalAddress(void* address);
 void UnlockGlobalAddress(void* address);
-
-// Test support: when positive, the n-th next AllocGlobalLocked call (1 = the
-// very next one) fails as if memory had run out. 0 turns this off.
-extern int32_t globalAllocFailAt;

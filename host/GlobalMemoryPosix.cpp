@@ -5,12 +5,7 @@
 
 #include <cstdlib>
 
-int32_t globalAllocFailAt = 0;
-
-void* AllocGlobalLocked(size_t size) {
-    if (globalAllocFailAt > 0 && --globalAllocFailAt == 0) return nullptr;
-    return calloc(1, size == 0 ? 1 : size);
-}
+void* AllocGlobalLocked(size_t size) { return calloc(1, size == 0 ? 1 : size); }
 
 void FreeGlobalLocked(void* address) { free(address); }
 

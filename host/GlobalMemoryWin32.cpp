@@ -3,10 +3,7 @@
 
 #include <windows.h>
 
-int32_t globalAllocFailAt = 0;
-
 void* AllocGlobalLocked(size_t size) {
-    if (globalAllocFailAt > 0 && --globalAllocFailAt == 0) return nullptr;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     if (block == nullptr) return nullptr;
     void* address = GlobalLock(block);

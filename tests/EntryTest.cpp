@@ -9,6 +9,7 @@
 #include "testhost/HostSession.h"
 #include "tests/HostImages.h"
 #include "tests/RequestRects.h"
+#include "tests/support/FailingGlobalMemory.h"
 
 #include <gtest/gtest.h>
 

@@ -11,6 +11,7 @@
 #include "tests/FilterTestHost.h"
 #include "tests/support/CountingHeap.h"
 #include "tests/support/LabyrinthCalls.h"
+#include "tests/support/PlaneColours.h"
 
 #include <gtest/gtest.h>
 

@@ -19,6 +19,7 @@
 #include "host/HostSamples.h"
 #include "labyrinth/Labyrinth.h"
 #include "tests/support/LabyrinthCalls.h"
+#include "tests/support/PlaneColours.h"
 
 #include <cstring>
 

@@ -14,6 +14,7 @@
 #include "tests/PassRecord.h"
 #include "tests/support/CountingHeap.h"
 #include "tests/support/LabyrinthCalls.h"
+#include "tests/support/PlaneColours.h"
 
 #include <gtest/gtest.h>
 

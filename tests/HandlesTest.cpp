@@ -1,6 +1,7 @@
 // Handles: the host's suite when it passes the test, our own kind otherwise.
 #include "host/GlobalMemory.h"
 #include "host/Handles.h"
+#include "tests/support/FailingGlobalMemory.h"
 
 #include <gtest/gtest.h>
 

@@ -3,17 +3,18 @@
 # table names PluginMain and nothing else, and the link map written beside
 # each plug-in (cmake/Windows.cmake) shows no object from tests/ and none
 # of the symbols that only the native test programs use (the counting
-# heap's counters, the labyrinth's short-form calls) or that wall growth
-# keeps to itself. Symbols the plug-in must contain are looked for too, so
-# that a map in another format cannot pass by matching nothing.
+# heap's counters, the global memory made to fail, the labyrinth's
+# short-form calls, the colours by host kind) or that wall growth keeps to
+# itself. Symbols the plug-in must contain are looked for too, so that a
+# map in another format cannot pass by matching nothing.
 set -u
 source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
 
 # Demangled names as the linker writes them in the map, one per line after
 # the address; the short forms are matched as whole signatures.
 forbidden=(
-    'heapAllocFailAt' 'heapAllocCount' 'heapBytesInUse' 'heapPeakBytes'
-    'PickIndex\(' 'ChooseDirection\(' 'ResetDirectionOrder\('
+    'heapAllocFailAt' 'heapAllocCount' 'heapBytesInUse' 'heapPeakBytes' 'globalAllocFailAt'
+    'PlaneColourOf\(' 'PickIndex\(' 'ChooseDirection\(' 'ResetDirectionOrder\('
     'BuildLabyrinth\(unsigned char\*, int, int, int, unsigned char const\*\)'
     'SeedGrid\(unsigned char\*, int, int, unsigned char const\*, FrontierList\*\)'
     'RandomAhead' 'PrepareNextPicks' 'NextRandom' 'QueuedRandom'
