@@ -2,26 +2,10 @@
 // called directly and there is no file to load or property list to read.
 #include "cli/FilterEntry.h"
 
+#include "entry/ModuleState.h"
 #include "entry/Selectors.h"
-#include "filter/ResolutionFactor.h"
-#include "labyrinth/LabyrinthParts.h"
 #include "host/GlobalMemory.h"
 #include "host/Handles.h"
-
-#include <cstring>
-
-namespace {
-
-// The direction order as the plug-in starts with it. It is a constant
-// initializer, set before any code runs, so this copy, made while the
-// program starts, is the order of a freshly loaded plug-in.
-struct DirectionOrderCopy {
-    char order[4];
-};
-const DirectionOrderCopy orderAtLoad = {{directionOrder[0], directionOrder[1], directionOrder[2],
-                                         directionOrder[3]}};
-
-}  // namespace
 
 bool OpenFilterEntry(const std::string& pluginPath, FilterEntry* filter, std::string* error) {
     if (!pluginPath.empty()) {
@@ -29,11 +13,10 @@ bool OpenFilterEntry(const std::string& pluginPath, FilterEntry* filter, std::st
         return false;
     }
     // Each run finds the plug-in as freshly loaded, as the Win32 host loads
-    // the .8bf for each run: the module-level state the labyrinth carries
-    // from one run to the next starts over, so a seed gives the same
-    // labyrinth whatever ran before in this process.
-    memcpy(directionOrder, orderAtLoad.order, sizeof directionOrder);
-    resolutionWidth = 0;
+    // the .8bf for each run: the state the plug-in carries from one run to
+    // the next starts over, so a seed gives the same labyrinth whatever ran
+    // before in this process.
+    ResetModuleState();
     filter->entry = PluginMain;
     filter->module = nullptr;
     filter->haveProperties = false;

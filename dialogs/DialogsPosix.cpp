@@ -9,6 +9,11 @@
 bool (*nativeFilterDialog)(FilterInstance* instance) = nullptr;
 int32_t nativeAboutBoxCalls = 0;
 
+void ResetNativeDialogs() {
+    nativeFilterDialog = nullptr;
+    nativeAboutBoxCalls = 0;
+}
+
 bool RunFilterDialog(FilterInstance* instance) {
     if (nativeFilterDialog != nullptr) return nativeFilterDialog(instance);
     *instance->result = errPlugInHostInsufficient;

@@ -5,5 +5,8 @@
 
 #include <cstdint>
 
-extern bool (*nativeFilterDialog)(FilterInstance* instance);
-extern int32_t nativeAboutBoxCalls;
+extern bool (*nativeFilterDialog)(FilterInstance* instance);  // null: no dialog can be shown
+extern int32_t nativeAboutBoxCalls;                            // About boxes asked for
+
+// No stand-in for the filter dialog, no About box counted.
+void ResetNativeDialogs();

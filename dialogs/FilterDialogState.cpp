@@ -19,6 +19,14 @@ void SetResult(FilterInstance* instance, OSErr code) {
 
 }  // namespace
 
+void ResetFilterDialogState() {
+    dialogInstance = nullptr;
+    savedAmount = 0;
+    dialogOpened = false;
+    dialogDecided = false;
+    standInAmount = defaultAmount;
+}
+
 void PrepareFilterDialog() {
     dialogOpened = false;
     dialogDecided = false;

@@ -8,6 +8,10 @@
 extern FilterInstance* dialogInstance;  // the open dialog's instance
 extern int16 savedAmount;               // Amount when the dialog opened
 
+// Everything above as a freshly loaded library has it: no instance, no
+// saved Amount, no dialog opened or decided, the stand-in at the default.
+void ResetFilterDialogState();
+
 // Before the dialog is created: nothing has run yet.
 void PrepareFilterDialog();
 

@@ -4,6 +4,8 @@
 
 int32_t HostKind = hostKindOther;
 
+void ResetHostKind() { HostKind = hostKindOther; }
+
 int32_t ClassifyHost(const char* fileName) {
     struct KnownHost {
         const char* executable;

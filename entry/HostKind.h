@@ -12,4 +12,7 @@ const int32_t hostKindAfterEffects = 11;
 
 extern int32_t HostKind;  // set by DLLMain from the host executable's name
 
+// HostKind back to hostKindOther, as before DLLMain has run.
+void ResetHostKind();
+
 int32_t ClassifyHost(const char* fileName);

@@ -1,3 +1,5 @@
 #include "entry/ModuleHandle.h"
 
 void* moduleHandle = nullptr;
+
+void ResetModuleHandle() { moduleHandle = nullptr; }

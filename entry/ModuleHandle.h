@@ -2,3 +2,6 @@
 #pragma once
 
 extern void* moduleHandle;  // HMODULE, set by DLLMain; null until then
+
+// moduleHandle back to null.
+void ResetModuleHandle();

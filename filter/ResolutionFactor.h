@@ -9,6 +9,9 @@
 // Width of the last full-resolution render seen; 0 when the library loads.
 extern int32_t resolutionWidth;
 
+// resolutionWidth back to 0: no render seen yet.
+void ResetResolutionFactor();
+
 // 1 when wholeWidth equals the remembered width; 0.25 when it is the
 // remembered width x 0.25 rounded up, 0.5 when it is the remembered width
 // x 0.5 rounded up; otherwise wholeWidth becomes the remembered width and

@@ -7,16 +7,13 @@
 // is not its own.
 #include "dialogs/DialogsPosix.h"
 #include "entry/HostKind.h"
+#include "entry/ModuleState.h"
 #include "entry/Selectors.h"
-#include "filter/ResolutionFactor.h"
 #include "fuzz/FuzzDialog.h"
 #include "fuzz/FuzzHost.h"
 #include "host/HostSamples.h"
-#include "labyrinth/Labyrinth.h"
-#include "preview/PreviewImage.h"
 #include "tests/support/CountingHeap.h"
 #include "tests/support/FailingGlobalMemory.h"
-#include "tests/support/LabyrinthCalls.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -115,9 +112,7 @@ void CallPlugin(FuzzHost* host, int16 selector) {
 // What a freshly loaded library holds, so that an input replays alike.
 void ResetPlugin() {
     srand(1);
-    ResetDirectionOrder();
-    resolutionWidth = 0;
-    previewImageFetched = false;
+    ResetModuleState();
     heapAllocFailAt = 0;
     globalAllocFailAt = 0;
 }

@@ -4,6 +4,13 @@
 
 char directionOrder[4] = {directionUp, directionDown, directionLeft, directionRight};
 
+void ResetDirectionOrder() {
+    directionOrder[0] = directionUp;
+    directionOrder[1] = directionDown;
+    directionOrder[2] = directionLeft;
+    directionOrder[3] = directionRight;
+}
+
 static bool IsInside(int32_t width, int32_t height, int32_t column, int32_t row) {
     return column >= 0 && column < width && row >= 0 && row < height;
 }

@@ -100,6 +100,10 @@ const char directionNone = 'E';
 // long as the library stays loaded.
 extern char directionOrder[4];
 
+// Puts directionOrder back to its initial "UDLR", as a freshly loaded
+// library has it.
+void ResetDirectionOrder();
+
 // The strict test: the cell is inside the grid and neither it nor any of its
 // eight neighbours inside the grid is a wall.
 bool IsClearTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t column,

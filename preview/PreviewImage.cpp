@@ -5,6 +5,8 @@
 
 bool previewImageFetched = false;
 
+void ResetPreviewImage() { previewImageFetched = false; }
+
 namespace {
 
 void StoreResult(FilterInstance* instance, OSErr code) {

@@ -8,6 +8,9 @@
 // preview reads the host's buffers only while it is true.
 extern bool previewImageFetched;
 
+// previewImageFetched back to false: no image fetched.
+void ResetPreviewImage();
+
 // Sets the host request to the whole image (every colour plane, the
 // selection mask, 1:1), zoomLevel to 1 and the pan position to the middle
 // of filterRect. When the layer has transparency, first asks for one plane

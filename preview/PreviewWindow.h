@@ -16,6 +16,10 @@ void InstallPreviewWindowProc(HWND dialog, int controlId, WPARAM wParam, LPARAM 
 // The control's new window procedure.
 LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The window's state as a freshly loaded library has it: no control
+// installed, no instance, no cursor, no drag.
+void ResetPreviewWindow();
+
 // Renders the preview (filtered or not), invalidates the preview window and
 // posts the follow-up renders, or the held OK/Cancel/Close, to its parent,
 // the dialog. A filtered render asked for while another render runs

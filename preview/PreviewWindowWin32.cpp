@@ -49,6 +49,15 @@ void PaintWithoutPreview(HWND window) {
 
 }  // namespace
 
+void ResetPreviewWindow() {
+    previousPreviewProc = nullptr;
+    previewInstance = nullptr;
+    moveCursor = nullptr;
+    dragActive = 0;
+    lastMouseX = 0;
+    lastMouseY = 0;
+}
+
 void InstallPreviewWindowProc(HWND dialog, int controlId, WPARAM wParam, LPARAM lParam) {
     HWND control = GetDlgItem(dialog, controlId);
     if (control == nullptr) return;

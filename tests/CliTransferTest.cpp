@@ -1,8 +1,8 @@
 // Handing images to the plug-in the way a host does, and taking them back.
 #include "cli/ImageTransfer.h"
 #include "cli/Progress.h"
+#include "entry/ModuleState.h"
 #include "entry/Selectors.h"
-#include "labyrinth/LabyrinthParts.h"
 #include "cli/WholeImage.h"
 #include "tests/CliTestImages.h"
 
@@ -215,11 +215,9 @@ TEST(CliTransfer, InPlaceDeliveryGivesTheResultOfCopies) {
                 OpenHostSessionTaking(&inPlace, &taken, settings);
                 EXPECT_TRUE(taken.samples.empty());
                 // Both runs start from the same generator state.
-                char order[4];
-                memcpy(order, directionOrder, sizeof order);
                 for (HostSession* session : {&copied, &inPlace}) {
                     SetScriptDescriptor(session, {ScriptItem{keyAmount, typeInteger, 3}});
-                    memcpy(directionOrder, order, sizeof order);
+                    ResetModuleState();
                     srand(7);
                     ASSERT_EQ(RunFilterSession(session, PluginMain, false), noErr);
                 }

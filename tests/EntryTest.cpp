@@ -2,6 +2,7 @@
 // effects on the host's record.
 #include "dialogs/DialogsPosix.h"
 #include "entry/HostKind.h"
+#include "entry/ModuleState.h"
 #include "entry/Parameters.h"
 #include "entry/Selectors.h"
 #include "host/GlobalMemory.h"
@@ -22,17 +23,15 @@ HostImage GrayImage(int32 width, int32 height) { return UniformImage(width, heig
 class EntryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HostKind = hostKindOther;
+        ResetModuleState();
         globalAllocFailAt = 0;
-        nativeFilterDialog = nullptr;
         settings.imageMode = plugInModeGrayScale;
         settings.planes = 1;
     }
     void TearDown() override {
         CloseHostSession(&session);
-        HostKind = hostKindOther;
+        ResetModuleState();
         globalAllocFailAt = 0;
-        nativeFilterDialog = nullptr;
     }
     void Open(int32 width = 300, int32 height = 200) {
         OpenHostSession(&session, GrayImage(width, height), settings);

@@ -7,7 +7,7 @@
 // tests run under AddressSanitizer, and every hostile buffer here is real
 // memory of exactly the size its host claims).
 #include "dialogs/DialogsPosix.h"
-#include "entry/HostKind.h"
+#include "entry/ModuleState.h"
 #include "entry/Parameters.h"
 #include "entry/Selectors.h"
 #include "filter/FilterPass.h"
@@ -154,8 +154,7 @@ FailedRun RunWithFailingAllocation(HostSession* session, int32 failAt, bool dial
 class RobustnessTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HostKind = hostKindOther;
-        nativeFilterDialog = nullptr;
+        ResetModuleState();
         heapAllocFailAt = 0;
         lie = LyingLayout();
         settings.haveDescriptorSuites = false;  // Start follows showDialog alone

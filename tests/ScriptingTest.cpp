@@ -1,6 +1,6 @@
 // Amount through the host's scripting descriptors.
 #include "dialogs/DialogsPosix.h"
-#include "entry/HostKind.h"
+#include "entry/ModuleState.h"
 #include "entry/Parameters.h"
 #include "entry/Scripting.h"
 #include "entry/Selectors.h"
@@ -23,7 +23,7 @@ bool RecordingDialog(FilterInstance* instance) {
 class ScriptingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HostKind = hostKindOther;
+        ResetModuleState();
         dialogShown = false;
         nativeFilterDialog = RecordingDialog;
         settings.imageMode = plugInModeGrayScale;

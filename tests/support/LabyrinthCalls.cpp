@@ -18,10 +18,3 @@ char ChooseDirection(const uint8_t* grid, int32_t pitch, int32_t width, int32_t 
     const int32_t draws[4] = {rand(), rand(), rand(), rand()};
     return ChooseDirectionWith(draws, grid, pitch, width, height, column, row);
 }
-
-void ResetDirectionOrder() {
-    directionOrder[0] = directionUp;
-    directionOrder[1] = directionDown;
-    directionOrder[2] = directionLeft;
-    directionOrder[3] = directionRight;
-}

@@ -1,8 +1,8 @@
 // The labyrinth's pieces called the short way, for tests and benchmarks:
-// masks packed to the grid's width, seeding without a lattice, a direction
-// choice that draws its own numbers, and the direction order put back to
-// its start. The plug-in needs none of these; they are built only into the
-// native test programs (tests/support/LabyrinthCalls.cpp).
+// masks packed to the grid's width, seeding without a lattice and a
+// direction choice that draws its own numbers. The plug-in needs none of
+// these; they are built only into the native test programs
+// (tests/support/LabyrinthCalls.cpp).
 #pragma once
 
 #include "labyrinth/Labyrinth.h"
@@ -22,8 +22,3 @@ bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,
 // ChooseDirectionWith four fresh rand() calls, as wall growth draws them.
 char ChooseDirection(const uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
                      int32_t column, int32_t row);
-
-// Puts the order in which directions are tried back to its initial "UDLR"
-// (the plug-in lets it run on from pass to pass), for repeatable output
-// together with srand().
-void ResetDirectionOrder();

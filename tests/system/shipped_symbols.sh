@@ -14,7 +14,7 @@ source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
 # the address; the short forms are matched as whole signatures.
 forbidden=(
     'heapAllocFailAt' 'heapAllocCount' 'heapBytesInUse' 'heapPeakBytes' 'globalAllocFailAt'
-    'PlaneColourOf\(' 'PickIndex\(' 'ChooseDirection\(' 'ResetDirectionOrder\('
+    'PlaneColourOf\(' 'PickIndex\(' 'ChooseDirection\('
     'BuildLabyrinth\(unsigned char\*, int, int, int, unsigned char const\*\)'
     'SeedGrid\(unsigned char\*, int, int, unsigned char const\*, FrontierList\*\)'
     'RandomAhead' 'PrepareNextPicks' 'NextRandom' 'QueuedRandom'
@@ -24,6 +24,7 @@ required=(
     'AllocBuffer\(unsigned (int|long long)\)'
     'BuildLabyrinth\(unsigned char\*, int, int, int, unsigned char const\*, (int|long long)\)'
     'ChooseDirectionWith\('
+    'ResetModuleState\(\)'
 )
 
 check_plugin() {
