@@ -24,13 +24,13 @@ void ResetPreviewSchedule() {
 bool PreviewRenderRunning() { return renderDepth > 0; }
 
 bool BeginPreviewRender(bool runFilter) {
-    if (runFilter && renderDepth > 0) {
+    if (runFilter && PreviewRenderRunning()) {
         pendingFiltered = true;
         return false;
     }
     // A render started inside another one must not wipe what the outer
     // one was asked to do afterwards.
-    if (renderDepth > 0) {
+    if (PreviewRenderRunning()) {
         pendingSource = pendingSource || previewState == Rezoom;
         pendingFiltered = pendingFiltered || previewState == Refilter || previewState == Rezoom;
     }
@@ -75,7 +75,7 @@ bool NoteZoomStep() {
 }
 
 bool HoldWhileRendering(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (renderDepth == 0) return false;
+    if (!PreviewRenderRunning()) return false;
     previewState = Hold;
     if (!heldPending) {
         heldPending = true;
