@@ -12,21 +12,6 @@
 #include "host/DataRequest.h"
 #include "host/Handles.h"
 
-bool SetHostRect(Rect* rect, int16 left, int16 top, int16 right, int16 bottom) {
-    if (rect == nullptr) return false;
-    rect->top = top;
-    rect->left = left;
-    rect->bottom = bottom;
-    rect->right = right;
-    return true;
-}
-
-void ClearRequestRects(FilterRecord* filter) {
-    SetHostRect(&filter->inRect, 0, 0, 0, 0);
-    SetHostRect(&filter->outRect, 0, 0, 0, 0);
-    SetHostRect(&filter->maskRect, 0, 0, 0, 0);
-}
-
 void InitializeInstance(FilterInstance* instance) {
     FilterRecord* filter = instance->filter;
     filter->supportsPadding = 0;
@@ -58,21 +43,6 @@ void OnPrepare(FilterInstance* instance) {
 }
 
 namespace {
-
-// Asks the host for the filter rectangle alone, every plane, 1:1.
-void RequestFilterRect(FilterInstance* instance) {
-    FilterRecord* filter = instance->filter;
-    RequestEveryPlane(filter);
-    filter->inRect = filter->filterRect;
-    filter->outRect = filter->inRect;
-    filter->maskRect = filter->inRect;
-    instance->workRect.top = 0;
-    instance->workRect.left = 0;
-    instance->workRect.bottom =
-        static_cast<int16>(filter->filterRect.bottom - filter->filterRect.top);
-    instance->workRect.right =
-        static_cast<int16>(filter->filterRect.right - filter->filterRect.left);
-}
 
 // Ends Start before the request with `code` as its result.
 bool Refuse(FilterInstance* instance, OSErr code) {
@@ -108,7 +78,15 @@ bool PrepareRequest(FilterInstance* instance) {
     // scripting can bring such a value, and it is refused before any pixel
     // is requested.
     if (ParametersOf(filter)->Amount < 0) return Refuse(instance, filterBadParameters);
-    RequestFilterRect(instance);
+    RequestFilterRect(filter);
+    // The buffers then hold the filter rectangle alone: the pass starts at
+    // their corner.
+    instance->workRect.top = 0;
+    instance->workRect.left = 0;
+    instance->workRect.bottom =
+        static_cast<int16>(filter->filterRect.bottom - filter->filterRect.top);
+    instance->workRect.right =
+        static_cast<int16>(filter->filterRect.right - filter->filterRect.left);
     return true;
 }
 

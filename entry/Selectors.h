@@ -20,8 +20,3 @@ void OnContinue(FilterInstance* instance);
 void OnFinish(FilterInstance* instance);
 
 void InitializeInstance(FilterInstance* instance);
-// Stores left, top, right, bottom into the rectangle's top, left, bottom,
-// right fields; false (and nothing written) for a null rectangle.
-bool SetHostRect(Rect* rect, int16 left, int16 top, int16 right, int16 bottom);
-// Ends the host's data requests: inRect, outRect and maskRect all zero.
-void ClearRequestRects(FilterRecord* filter);

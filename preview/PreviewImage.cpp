@@ -47,13 +47,11 @@ bool CopyTransparency(FilterInstance* instance, int32_t colourPlanes) {
 OSErr FetchTransparency(FilterInstance* instance) {
     FilterRecord* filter = instance->filter;
     int16 colourPlanes = filter->planes;
-    filter->planes = static_cast<int16>(colourPlanes + 1);
-    filter->inHiPlane = static_cast<int16>(filter->planes - 1);
+    RequestTransparencyPlane(filter, colourPlanes);
     OSErr code = filter->advanceState();
     if (code == noErr && !CopyTransparency(instance, colourPlanes)) code = filterBadParameters;
     StoreResult(instance, code);
-    filter->planes = colourPlanes;
-    filter->inHiPlane = static_cast<int16>(filter->planes - 1);
+    RequestColourPlanes(filter, colourPlanes);
     return code;
 }
 
@@ -63,15 +61,11 @@ OSErr FetchPreviewImage(FilterInstance* instance) {
     FilterRecord* filter = instance->filter;
     previewImageFetched = false;
 
-    Rect whole = {0, 0, filter->imageSize.v, filter->imageSize.h};
-    filter->inRect = whole;
-    filter->outRect = whole;
-    filter->maskRect = whole;
+    RequestWholeImage(filter);
     const Rect& area = filter->filterRect;
     instance->panRow = area.top + (area.bottom - area.top) / 2;
     instance->panColumn = area.left + (area.right - area.left) / 2;
     instance->zoomLevel = 1;
-    RequestEveryPlane(filter);
 
     if (filter->advanceState == nullptr) {
         StoreResult(instance, filterBadParameters);
