@@ -4,10 +4,13 @@
 
 #include "testhost/HostSession.h"
 
-Boolean PI_CDECL HostAbortProcEntry(void);
-OSErr PI_CDECL HostAdvanceStateEntry(void);
+// Nothing is thrown out of these (testhost/CallbackGuard.h): a host
+// allocation that fails answers memFullErr, and abortProc, which has no
+// code to answer, asks the plug-in to stop.
+Boolean PI_CDECL HostAbortProcEntry(void) noexcept;
+OSErr PI_CDECL HostAdvanceStateEntry(void) noexcept;
 OSErr PI_CDECL HostDisplayPixelsEntry(const PSPixelMap* source, const VRect* srcRect, int32 dstRow,
-                                      int32 dstCol, void* platformContext);
+                                      int32 dstCol, void* platformContext) noexcept;
 
 OSErr HostAdvanceState(HostSession* session);
 void CommitOutput(HostSession* session);

@@ -1,6 +1,10 @@
 // The host's scripting descriptors. A descriptor handle holds a count and
-// then (key, type, value) triples; only integer values are kept.
+// then (key, type, value) triples; only integer values are kept. The
+// procedures that allocate answer out of memory rather than throw
+// (testhost/CallbackGuard.h).
 #include "testhost/HostCallbacks.h"
+
+#include "testhost/CallbackGuard.h"
 
 #include <cstring>
 #include <new>
@@ -40,8 +44,13 @@ PIDescriptorHandle Pack(const std::vector<ScriptItem>& items) {
     return handle;
 }
 
-PIReadDescriptor PI_CDECL OpenRead(PIDescriptorHandle descriptor, DescriptorKeyID* keys) {
-    ReadToken* token = new (std::nothrow) ReadToken{Unpack(descriptor), 0, ScriptItem{0, 0, 0}, keys};
+// No token (the plug-in reads nothing) when there is no memory for one.
+PIReadDescriptor PI_CDECL OpenRead(PIDescriptorHandle descriptor, DescriptorKeyID* keys) noexcept {
+    ReadToken* token = nullptr;
+    AnswerOutOfMemory(ActiveHostSession(), [&] {
+        token = new (std::nothrow) ReadToken{Unpack(descriptor), 0, ScriptItem{0, 0, 0}, keys};
+        return OSErr(noErr);
+    });
     return token;
 }
 
@@ -79,17 +88,23 @@ OSErr PI_CDECL UnusedRead(PIReadDescriptor, void*) { return -50; }
 
 PIWriteDescriptor PI_CDECL OpenWrite(void) { return new (std::nothrow) WriteToken(); }
 
-OSErr PI_CDECL CloseWrite(PIWriteDescriptor opaque, PIDescriptorHandle* out) {
+OSErr PI_CDECL CloseWrite(PIWriteDescriptor opaque, PIDescriptorHandle* out) noexcept {
     WriteToken* token = static_cast<WriteToken*>(opaque);
-    if (HostSession* session = ActiveHostSession()) session->scriptRecorded = token->items;
-    *out = Pack(token->items);
+    *out = nullptr;
+    const OSErr code = AnswerOutOfMemory(ActiveHostSession(), [&] {
+        if (HostSession* session = ActiveHostSession()) session->scriptRecorded = token->items;
+        *out = Pack(token->items);
+        return *out != nullptr ? OSErr(noErr) : OSErr(memFullErr);
+    });
     delete token;
-    return *out != nullptr ? noErr : memFullErr;
+    return code;
 }
 
-OSErr PI_CDECL PutInteger(PIWriteDescriptor opaque, DescriptorKeyID key, int32 value) {
-    static_cast<WriteToken*>(opaque)->items.push_back(ScriptItem{key, typeInteger, value});
-    return noErr;
+OSErr PI_CDECL PutInteger(PIWriteDescriptor opaque, DescriptorKeyID key, int32 value) noexcept {
+    return AnswerOutOfMemory(ActiveHostSession(), [&] {
+        static_cast<WriteToken*>(opaque)->items.push_back(ScriptItem{key, typeInteger, value});
+        return OSErr(noErr);
+    });
 }
 
 OSErr PI_CDECL UnusedWrite(PIWriteDescriptor, DescriptorKeyID) { return -50; }

@@ -355,7 +355,10 @@ int16 CallSelector(HostSession* session, PluginEntryProc entry, int16 selector) 
     return result;
 }
 
-int16 RunFilterSession(HostSession* session, PluginEntryProc entry, bool withParameters) {
+namespace {
+
+// The selectors of one run, as RunFilterSession describes them.
+int16 RunSelectors(HostSession* session, PluginEntryProc entry, bool withParameters) {
     int16 result = noErr;
     if (!session->settings.keepParameters) {
         // This host keeps no parameter block from an earlier run (the
@@ -395,4 +398,19 @@ int16 RunFilterSession(HostSession* session, PluginEntryProc entry, bool withPar
     }
     CommitOutput(session);
     return CallSelector(session, entry, filterSelectorFinish);
+}
+
+}  // namespace
+
+int16 RunFilterSession(HostSession* session, PluginEntryProc entry, bool withParameters) {
+    session->callbackError = noErr;
+    int16 result = RunSelectors(session, entry, withParameters);
+    // A callback that ran out of memory answered the plug-in so, or (abortProc)
+    // stopped it: the run fails with the host's code, whatever the plug-in
+    // made of it, and changes nothing.
+    if (session->callbackError != noErr && (result == noErr || result == userCanceledErr)) {
+        session->result.samples = session->source.samples;
+        result = session->callbackError;
+    }
+    return result;
 }

@@ -109,6 +109,7 @@ struct HostSession {
     PSPixelMap lastPixelMap{};
     std::vector<uint8_t> lastDisplayed;  // rows of the last pixel map, as drawn
     bool cancelRequested = false;        // set from outside (Ctrl-C)
+    OSErr callbackError = 0;             // memFullErr once a callback ran out of memory
     AbortPollHook onAbortPoll = nullptr;
     void* hookContext = nullptr;
 
@@ -132,7 +133,8 @@ int16 CallSelector(HostSession* session, PluginEntryProc entry, int16 selector);
 // A whole run as from the host's menu (withParameters: Parameters first,
 // which asks for the dialog) or as a replayed script step. Continue is
 // repeated while the plug-in still requests data. The output is kept only
-// when every selector answered 0.
+// when every selector answered 0 and no callback ran out of memory; a run
+// in which one did answers memFullErr, whatever the plug-in made of it.
 int16 RunFilterSession(HostSession* session, PluginEntryProc entry, bool withParameters);
 
 // Puts a descriptor holding these items into the record before Start.
