@@ -5,9 +5,14 @@ if(VORN_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The plug-in's code is compiled without exceptions
+# (VORN_PLUGIN_COMPILE_OPTIONS, cmake/Sources.cmake;
+# tests/system/exception_free.sh checks what it refers to); the hosts and
+# tests around it keep them.
 add_library(vorn_core STATIC ${CORE_PORTABLE} ${CORE_POSIX})
 target_include_directories(vorn_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_include_directories(vorn_core PRIVATE ${VORN_GENERATED_DIR})
+target_compile_options(vorn_core PRIVATE ${VORN_PLUGIN_COMPILE_OPTIONS})
 
 add_library(vorn_testhost STATIC ${HOST_PORTABLE} ${HOST_POSIX})
 target_include_directories(vorn_testhost PUBLIC ${CMAKE_SOURCE_DIR})

@@ -10,6 +10,12 @@ get_filename_component(VORN_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 # The folders the plug-in is built from.
 set(VORN_PARTS entry labyrinth filter preview dialogs host)
 
+# How the plug-in's own code is compiled in every build of it (the .8bf and
+# the native core library): without exceptions, so that a throw or a try
+# in it does not compile and nothing can be thrown across PluginMain;
+# failures go back through the host's result code.
+set(VORN_PLUGIN_COMPILE_OPTIONS -fno-exceptions)
+
 # vorn_collect(<portable> <win32> <posix> <folder>...): the *.cpp files of
 # the folders (relative to the repository root), split by platform.
 function(vorn_collect out_portable out_win32 out_posix)

@@ -15,6 +15,7 @@ include(cmake/Resources.cmake)
 
 add_library(vorn_plugin SHARED ${CORE_PORTABLE} ${CORE_WIN32} ${VORN_RESOURCE_OBJECTS})
 target_include_directories(vorn_plugin PRIVATE ${CMAKE_SOURCE_DIR} ${VORN_GENERATED_DIR})
+target_compile_options(vorn_plugin PRIVATE ${VORN_PLUGIN_COMPILE_OPTIONS})
 set_target_properties(vorn_plugin PROPERTIES
   OUTPUT_NAME ${VORN_PLUGIN_NAME} PREFIX "" SUFFIX ".8bf")
 # The link map lists every object and symbol that went into the plug-in; a
