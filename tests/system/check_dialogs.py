@@ -6,8 +6,8 @@ field and compares every field with the values the dialogs rely on:
 
 101 is the About box (extended template), 102 the filter dialog (plain
 template). Each is there in Japanese (0x0411) and in English (0x0409): the
-same ids, controls, positions, sizes and styles, with English texts and the
-Western dialog font in the English ones.
+same ids, controls, positions, sizes and styles, with English texts, the
+Western dialog font and a wider Amount label in the English ones.
 """
 import struct
 import sys
@@ -149,9 +149,13 @@ FILTER_CONTROLS = [
     (1011, EDIT, "", 0x50810080, 100, 110, 25, 12),
     (1012, "msctls_trackbar32", "Slider1", 0x50000010, 10, 124, 120, 12),
 ]
+# The English template differs in two texts and in the width of the
+# Amount label (32 units: "Amount" in a Western font is wider than 24).
 ENGLISH_TEXTS = {2: "Cancel", 1009: "Options"}
-FILTER_CONTROLS_ENGLISH = [(ident, cls, ENGLISH_TEXTS.get(ident, text)) + tuple(rest)
-                           for ident, cls, text, *rest in FILTER_CONTROLS]
+ENGLISH_WIDTHS = {1010: 32}
+FILTER_CONTROLS_ENGLISH = [
+    (ident, cls, ENGLISH_TEXTS.get(ident, text), style, x, y, ENGLISH_WIDTHS.get(ident, cx), cy)
+    for ident, cls, text, style, x, y, cx, cy in FILTER_CONTROLS]
 
 ABOUT_BOX = {
     "version": 1, "signature": 0xFFFF, "helpId": 0, "exStyle": 0, "style": 0x800000C0,
