@@ -7,6 +7,7 @@
 #   dist/vorn_<version>_amd64.deb    vorn, vorn(1), the licence, and the two
 #                                    plug-ins in /usr/share/vorn
 #   dist/SHA256SUMS                  the checksums of both
+#   dist/COMMIT                      the commit they were made from
 #
 #   scripts/release.sh [--work DIR] [--out DIR]
 #
@@ -113,6 +114,7 @@ zip_name="Vorn-$version-windows.zip"
 rm -f "$out/$zip_name" "$out/$deb_name"
 cp "$work/$zip_name" "$deb" "$out/"
 (cd "$out" && sha256sum "$zip_name" "$deb_name" > SHA256SUMS)
+echo "$commit" > "$out/COMMIT"
 echo
 echo "Release $version in $out:"
 sed 's/^/  /' "$out/SHA256SUMS"
