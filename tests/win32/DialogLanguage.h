@@ -33,8 +33,8 @@ inline const DialogLanguage& JapaneseDialogs() {
 }
 
 inline const DialogLanguage& EnglishDialogs() {
-    static const DialogLanguage language = {"en",     0x0409,   L"MS Shell Dlg", L"Dialog",
-                                            L"Cancel", L"Options"};
+    static const DialogLanguage language = {
+        "en", 0x0409, L"MS Shell Dlg", L"Dialog", L"Cancel", L"Options"};
     return language;
 }
 
