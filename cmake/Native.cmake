@@ -54,30 +54,40 @@ target_link_libraries(vorn_tests PRIVATE vorn_test_support vorn_testhost vorn_cl
                       GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(vorn_tests DISCOVERY_TIMEOUT 60
-  PROPERTIES ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
+  PROPERTIES LABELS native
+  ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
 
 # Tests that drive the command-line host and the real .8bf under Wine are
 # shell scripts in tests/system; each gets the build folders it needs.
+# Labels sort them for scripts/test.sh's summary: native (the unit tests
+# and every script that runs no Windows program), wine-x86 and wine-x64.
 set(VORN_WIN32_DIR "" CACHE PATH "Build folder of the 32-bit cross build (for Wine tests)")
 set(VORN_WIN64_DIR "" CACHE PATH "Build folder of the 64-bit cross build (for Wine tests)")
 set(VORN_RELEASE_DIR "" CACHE PATH "Build folder of the optimised native build (command-line host)")
+set(VORN_DIST_DIR "" CACHE PATH "Folder of the release made by scripts/release.sh (its zip is tested)")
+set(VORN_TEST_ENVIRONMENT
+    "VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "VORN_NATIVE_DIR=${CMAKE_BINARY_DIR}"
+    "VORN_WIN32_DIR=${VORN_WIN32_DIR}" "VORN_WIN64_DIR=${VORN_WIN64_DIR}"
+    "VORN_RELEASE_DIR=${VORN_RELEASE_DIR}" "VORN_DIST_DIR=${VORN_DIST_DIR}")
 file(GLOB SYSTEM_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/system/*.sh)
 foreach(script ${SYSTEM_TESTS})
   get_filename_component(name ${script} NAME_WE)
-  add_test(NAME system.${name} COMMAND bash ${script})
-  set_tests_properties(system.${name} PROPERTIES
-    ENVIRONMENT "VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR};VORN_NATIVE_DIR=${CMAKE_BINARY_DIR};VORN_WIN32_DIR=${VORN_WIN32_DIR};VORN_WIN64_DIR=${VORN_WIN64_DIR};VORN_RELEASE_DIR=${VORN_RELEASE_DIR}"
-    SKIP_RETURN_CODE 77 TIMEOUT 900)
-  # Wine tests share one prefix and its wineserver: one at a time. Each runs
-  # again for the 64-bit plug-in and hosts when that build is given.
   if(name MATCHES "_wine")
-    set_tests_properties(system.${name} PROPERTIES RESOURCE_LOCK wine)
-    if(VORN_WIN64_DIR)
-      add_test(NAME system.${name}.x64 COMMAND bash ${script})
-      set_tests_properties(system.${name}.x64 PROPERTIES
-        ENVIRONMENT "VORN_ARCH=x64;VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR};VORN_NATIVE_DIR=${CMAKE_BINARY_DIR};VORN_WIN32_DIR=${VORN_WIN32_DIR};VORN_WIN64_DIR=${VORN_WIN64_DIR};VORN_RELEASE_DIR=${VORN_RELEASE_DIR}"
-        SKIP_RETURN_CODE 77 TIMEOUT 900 RESOURCE_LOCK wine)
-    endif()
+    # A Wine test runs once per architecture: system.NAME.x86 for Vorn.8bf
+    # and vornhost.exe, system.NAME.x64 for Vorn64.8bf and vornhost64.exe.
+    # Where Wine cannot run an architecture's programs, the script says why
+    # and ends as skipped. Wine tests share prefixes and their wineservers:
+    # one at a time.
+    foreach(arch x86 x64)
+      add_test(NAME system.${name}.${arch} COMMAND bash ${script})
+      set_tests_properties(system.${name}.${arch} PROPERTIES
+        ENVIRONMENT "VORN_ARCH=${arch};${VORN_TEST_ENVIRONMENT}"
+        LABELS wine-${arch} SKIP_RETURN_CODE 77 TIMEOUT 900 RESOURCE_LOCK wine)
+    endforeach()
+  else()
+    add_test(NAME system.${name} COMMAND bash ${script})
+    set_tests_properties(system.${name} PROPERTIES
+      ENVIRONMENT "${VORN_TEST_ENVIRONMENT}" LABELS native SKIP_RETURN_CODE 77 TIMEOUT 900)
   endif()
 endforeach()
 
@@ -88,3 +98,5 @@ foreach(source ${BENCH_SOURCES})
   target_link_libraries(bench_${name} PRIVATE vorn_test_support vorn_testhost)
 endforeach()
 target_link_libraries(bench_pngencode PRIVATE vorn_cli)
+
+include(cmake/Package.cmake)

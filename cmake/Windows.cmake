@@ -7,8 +7,10 @@ else()
   set(VORN_HOST_NAME vornhost)
 endif()
 
-# Everything static: the .8bf imports nothing beyond system DLLs.
-set(VORN_STATIC_LINK -static -static-libgcc -static-libstdc++)
+# Everything static: the .8bf imports nothing beyond system DLLs. No link
+# time in the headers (the PE header's and the export table's time stamps
+# stay 0), so that the same sources give the same file.
+set(VORN_STATIC_LINK -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
 
 file(GLOB RESOURCE_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
 include(cmake/Resources.cmake)

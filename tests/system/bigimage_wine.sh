@@ -29,7 +29,7 @@ for host in win_bigimage.exe win_bigimage_laa.exe; do
         log="$work/run.txt"
         rm -f "$stats"
         if ! (cd "$work" && /usr/bin/time -f "%e s wall, %M KB max resident" -o "$stats" \
-                  timeout 600 wine "./$host" "$VORN_PLUGIN" "$side" "$side" $selection) > "$log"; then
+                  timeout 600 "$VORN_WINE" "./$host" "$VORN_PLUGIN" "$side" "$side" $selection) > "$log"; then
             cat "$log"
             echo "FAILED: $case crashed or failed"
             status=1

@@ -5,7 +5,9 @@ field and compares every field with the values the dialogs rely on:
     check_dialogs.py PLUGIN.8bf [x86|x64]   (both hold the same templates)
 
 101 is the About box (extended template), 102 the filter dialog (plain
-template). Both are Japanese resources (0x0411).
+template). Each is there in Japanese (0x0411) and in English (0x0409): the
+same ids, controls, positions, sizes and styles, with English texts, the
+Western dialog font and a wider Amount label in the English ones.
 """
 import struct
 import sys
@@ -15,9 +17,11 @@ import pefile
 from checklist import check, finish
 
 JAPANESE = 0x0411
+ENGLISH = 0x0409
 RT_DIALOG = 5
 BUTTON, EDIT, STATIC = 0x0080, 0x0081, 0x0082
 FONT = "ＭＳ Ｐゴシック"
+ENGLISH_FONT = "MS Shell Dlg"
 
 
 
@@ -129,6 +133,8 @@ FILTER_DIALOG = {
     "style": 0x80C800C0, "exStyle": 0, "x": 0, "y": 0, "cx": 143, "cy": 155,
     "menu": None, "class": None, "caption": "ﾀﾞｲｱﾛｸﾞ", "pointSize": 9, "typeface": FONT,
 }
+FILTER_DIALOG_ENGLISH = dict(FILTER_DIALOG, caption="Dialog", pointSize=8,
+                             typeface=ENGLISH_FONT)
 
 # id, class, text, style, x, y, cx, cy; in tab order
 FILTER_CONTROLS = [
@@ -143,42 +149,61 @@ FILTER_CONTROLS = [
     (1011, EDIT, "", 0x50810080, 100, 110, 25, 12),
     (1012, "msctls_trackbar32", "Slider1", 0x50000010, 10, 124, 120, 12),
 ]
+# The English template differs in two texts and in the width of the
+# Amount label (32 units: "Amount" in a Western font is wider than 24).
+ENGLISH_TEXTS = {2: "Cancel", 1009: "Options"}
+ENGLISH_WIDTHS = {1010: 32}
+FILTER_CONTROLS_ENGLISH = [
+    (ident, cls, ENGLISH_TEXTS.get(ident, text), style, x, y, ENGLISH_WIDTHS.get(ident, cx), cy)
+    for ident, cls, text, style, x, y, cx, cy in FILTER_CONTROLS]
 
 ABOUT_BOX = {
     "version": 1, "signature": 0xFFFF, "helpId": 0, "exStyle": 0, "style": 0x800000C0,
     "x": 0, "y": 0, "cx": 162, "cy": 100, "menu": None, "class": None, "caption": "",
     "pointSize": 9, "weight": 0, "italic": 0, "charset": 1, "typeface": FONT,
 }
+ABOUT_BOX_ENGLISH = dict(ABOUT_BOX, pointSize=8, typeface=ENGLISH_FONT)
 
 ABOUT_CONTROL = {
     "helpId": 0, "exStyle": 0x10, "style": 0x50020001, "x": 7, "y": 7, "cx": 148, "cy": 86,
     "id": 1001, "class": STATIC, "text": "", "extra": 0,
 }
 
+# language: (name, size of 102, header of 102, controls of 102, size of 101, header of 101)
+LANGUAGES = {
+    JAPANESE: ("Japanese", 424, FILTER_DIALOG, FILTER_CONTROLS, 88, ABOUT_BOX),
+    ENGLISH: ("English", 436, FILTER_DIALOG_ENGLISH, FILTER_CONTROLS_ENGLISH, 96,
+              ABOUT_BOX_ENGLISH),
+}
 
-def check_filter_dialog(data):
-    check(len(data) == 424, "dialog 102 is 424 bytes (found %d)" % len(data))
+
+def check_filter_dialog(data, language):
+    name, size, header, expected_controls = LANGUAGES[language][:4]
+    where = "%s dialog 102" % name
+    check(len(data) == size, "%s is %d bytes (found %d)" % (where, size, len(data)))
     d = decode_plain(data)
-    compare_fields("dialog 102", d, FILTER_DIALOG)
-    check(len(d["controls"]) == len(FILTER_CONTROLS),
-          "dialog 102 has %d controls (found %d)" % (len(FILTER_CONTROLS), len(d["controls"])))
-    for c, (ident, cls, text, style, x, y, cx, cy) in zip(d["controls"], FILTER_CONTROLS):
-        check(c["offset"] % 4 == 0, "control %d starts on a 4-byte boundary (%d)"
-              % (ident, c["offset"]))
-        compare_fields("control %d" % ident, c, {
+    compare_fields(where, d, header)
+    check(len(d["controls"]) == len(expected_controls),
+          "%s has %d controls (found %d)" % (where, len(expected_controls), len(d["controls"])))
+    for c, (ident, cls, text, style, x, y, cx, cy) in zip(d["controls"], expected_controls):
+        check(c["offset"] % 4 == 0, "%s control %d starts on a 4-byte boundary (%d)"
+              % (name, ident, c["offset"]))
+        compare_fields("%s control %d" % (name, ident), c, {
             "id": ident, "class": cls, "text": text, "style": style, "exStyle": 0,
             "x": x, "y": y, "cx": cx, "cy": cy, "extra": 0})
-    check(d["end"] == len(data), "dialog 102 ends with its last control (at %d)" % d["end"])
+    check(d["end"] == len(data), "%s ends with its last control (at %d)" % (where, d["end"]))
 
 
-def check_about_box(data):
-    check(len(data) == 88, "dialog 101 is 88 bytes (found %d)" % len(data))
+def check_about_box(data, language):
+    name, size, header = LANGUAGES[language][0], LANGUAGES[language][4], LANGUAGES[language][5]
+    where = "%s dialog 101" % name
+    check(len(data) == size, "%s is %d bytes (found %d)" % (where, size, len(data)))
     d = decode_extended(data)
-    compare_fields("dialog 101", d, ABOUT_BOX)
-    check(len(d["controls"]) == 1, "dialog 101 has one control (found %d)" % len(d["controls"]))
+    compare_fields(where, d, header)
+    check(len(d["controls"]) == 1, "%s has one control (found %d)" % (where, len(d["controls"])))
     if d["controls"]:
-        compare_fields("control 1001", d["controls"][0], ABOUT_CONTROL)
-    check(d["end"] == len(data), "dialog 101 ends with its control (at %d)" % d["end"])
+        compare_fields("%s control 1001" % name, d["controls"][0], ABOUT_CONTROL)
+    check(d["end"] == len(data), "%s ends with its control (at %d)" % (where, d["end"]))
 
 
 def dialog_resources(pe):
@@ -201,14 +226,17 @@ def main():
     found = dialog_resources(pe)
     check(sorted(found) == [101, 102], "dialog templates 101 and 102 (found %s)" % sorted(found))
     for ident in (101, 102):
-        entries = found.get(ident, [])
-        check(len(entries) == 1 and entries[0][0] == JAPANESE,
-              "dialog %d exists once, in language 0x0411 (found %s)"
-              % (ident, [hex(lang) for lang, _ in entries]))
-    if 102 in found:
-        check_filter_dialog(found[102][0][1])
-    if 101 in found:
-        check_about_box(found[101][0][1])
+        languages = sorted(lang for lang, _ in found.get(ident, []))
+        check(languages == [ENGLISH, JAPANESE],
+              "dialog %d exists once in English (0x0409) and once in Japanese (0x0411) "
+              "(found %s)" % (ident, [hex(lang) for lang in languages]))
+    for language in (JAPANESE, ENGLISH):
+        for lang, data in found.get(102, []):
+            if lang == language:
+                check_filter_dialog(data, language)
+        for lang, data in found.get(101, []):
+            if lang == language:
+                check_about_box(data, language)
     return finish()
 
 

@@ -15,6 +15,7 @@ import pefile
 from checklist import check, finish
 
 JAPANESE = 0x0411
+ENGLISH = 0x0409
 ALLOWED_IMPORTS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}
 
 
@@ -229,11 +230,13 @@ def main():
     found = resources(pe)
     print("resources: " + ", ".join("%s %s lang %s" % (t, n, [hex(l | s << 10) for l, s, _ in v])
                                     for (t, n), v in sorted(found.items(), key=str)))
+    # Everything is Japanese; the dialog templates have an English copy
+    # beside (check_dialogs.py reads them).
     for (rtype, name), entries in found.items():
-        for lang, sublang, _ in entries:
-            check(lang | (sublang << 10) == JAPANESE,
-                  "%s %s is in language 0x0411" % (rtype, name))
-        check(len(entries) == 1, "%s %s exists once" % (rtype, name))
+        languages = sorted(lang | (sublang << 10) for lang, sublang, _ in entries)
+        expected = [ENGLISH, JAPANESE] if rtype == 5 else [JAPANESE]
+        check(languages == expected, "%s %s exists once in each of %s (found %s)" % (
+            rtype, name, [hex(lang) for lang in expected], [hex(lang) for lang in languages]))
     allowed = {("PIPL", 16000), ("AETE", 16000), (16, 1), (5, 101), (5, 102)}
     extra = [key for key in found if key not in allowed]
     check(not extra, "no other resources (string table, icon, menu): %s" % extra)

@@ -127,11 +127,11 @@ fi
 
 # --- Ctrl-C during a long generation --------------------------------------
 # Wine turns SIGINT into the console's Ctrl-C event. timeout runs in the
-# foreground so that each signal reaches the host once, and a 64-bit host is
-# started by wine64 itself (wine would run it from a start.exe of its own,
-# which is what a signal would reach).
-loader=wine
-[ "$VORN_ARCH" = x64 ] && loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+# foreground so that each signal reaches the host once, and the host is
+# started by the architecture's loader itself (Debian's wine script would
+# run a 64-bit host from a start.exe of its own, which is what a signal
+# would reach).
+loader=$VORN_WINE
 "$labcheck" make 6000 6000 3 8 large.png
 # ctrl_c_run COUNT: Ctrl-C COUNT times once the labyrinth is being built;
 # sets status and seconds (from the last one to the end).
@@ -174,14 +174,26 @@ fi
 
 # --- each host refuses the other architecture's plug-in ----------------------
 if [ "$VORN_ARCH" = x64 ]; then
+    other_arch=x86
     other_host="${VORN_WIN32_DIR:-}/vornhost.exe"
     refusal="names no entry point for 32-bit hosts ('wx86')"
 else
+    other_arch=x64
     other_host="${VORN_WIN64_DIR:-}/vornhost64.exe"
     refusal="names no entry point for 64-bit hosts ('8664')"
 fi
 if [ -f "$other_host" ]; then
-    run_wine 120 "$other_host" --plugin "$VORN_CROSS_DIR/$VORN_PLUGIN" sample.png o7.png 2> wrong.txt
+    run_wine 120 "$host" --plugin "$other_host" sample.png o8.png 2> /dev/null
+    [ ! -e o8.png ] && pass "a host program given as plug-in is refused" ||
+        fail "a host program was taken for a plug-in"
+fi
+if [ -f "$other_host" ] && other_reason=$(wine_unavailable "$other_arch" "$VORN_CROSS_DIR"); then
+    skip "the $other_arch host's refusal of $VORN_PLUGIN and the comparison of both" \
+         "architectures' labyrinths: Wine cannot run $other_arch programs here: $other_reason"
+elif [ -f "$other_host" ]; then
+    other_wine=$(wine_loader "$other_arch")
+    timeout 120 "$other_wine" "$other_host" --plugin "$VORN_CROSS_DIR/$VORN_PLUGIN" sample.png \
+        o7.png 2> wrong.txt
     if grep -q "^vornhost: error: .*$refusal" wrong.txt && [ ! -e o7.png ]; then
         pass "the other architecture's host refuses $VORN_PLUGIN: $(cat wrong.txt)"
     else
@@ -192,16 +204,13 @@ if [ -f "$other_host" ]; then
     other_dir=$(dirname "$other_host")
     other_plugin="$other_dir/Vorn.8bf"
     [ "$VORN_ARCH" = x86 ] && other_plugin="$other_dir/Vorn64.8bf"
-    run_wine 120 "$other_host" --plugin "$other_plugin" --seed 5 --amount 4 --fg yellow \
-        --bg '#202080' --mask disc-mask.png sample.png disc-other.png
+    timeout 120 "$other_wine" "$other_host" --plugin "$other_plugin" --seed 5 --amount 4 \
+        --fg yellow --bg '#202080' --mask disc-mask.png sample.png disc-other.png
     if "$labcheck" same disc.png disc-other.png; then
         pass "the same seed gives the same labyrinth on both architectures"
     else
         fail "the 32-bit and 64-bit plug-ins differ for the same seed"
     fi
-    run_wine 120 "$host" --plugin "$other_host" sample.png o8.png 2> /dev/null
-    [ ! -e o8.png ] && pass "a host program given as plug-in is refused" ||
-        fail "a host program was taken for a plug-in"
 else
     echo "no cross build of the other architecture: its checks are skipped"
 fi

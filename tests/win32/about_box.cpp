@@ -1,11 +1,15 @@
-// The About box of the real plug-in, used from a second thread: its seven
-// lines of text, its place on the desktop, Enter and Escape that do not
-// close it, and the click that does.
+// The About box of the real plug-in, used from a second thread: its
+// template in the expected language (its typeface), its seven lines of
+// text, its place on the desktop, Enter and Escape that do not close it,
+// and the click that does.
 //
-//   win_about_box PLUGIN.8bf [SHOT_FOLDER]
+//   win_about_box PLUGIN.8bf [SHOT_FOLDER] [ja|en]
+//
+// The screenshot is SHOT_FOLDER\about-box-ja.bmp (or -en).
 #include "resources/DialogIds.h"
 #include "tests/HostImages.h"
 #include "tests/win32/DialogDriver.h"
+#include "tests/win32/DialogLanguage.h"
 #include "testhost/PluginLoader.h"
 
 #include <windows.h>
@@ -13,6 +17,7 @@
 namespace {
 
 struct AboutWatch {
+    const DialogLanguage* language = nullptr;
     std::string shots;
     bool found = false;
     bool stillOpenAfterKeys = false;
@@ -36,10 +41,11 @@ DWORD WINAPI WatchAbout(LPVOID parameter) {
 
     WIN_CHECK_TEXT(box, L"");
     WIN_CHECK(IsWindowUnicode(box));
-    // The template's typeface, "ＭＳ Ｐゴシック", whatever the ANSI code page.
+    // The typeface of the language's template, whatever the ANSI code page.
     const std::wstring face = driver::FaceNameOf(box);
-    if (face != L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF") {
-        printf("About box font is \"%s\"\n", driver::Shown(face).c_str());
+    if (face != watch->language->typeface) {
+        printf("About box font is \"%s\", expected \"%s\"\n", driver::Shown(face).c_str(),
+               driver::Shown(watch->language->typeface).c_str());
         WIN_CHECK(false);
     }
     const LONG style = GetWindowLongA(box, GWL_STYLE);
@@ -52,7 +58,8 @@ DWORD WINAPI WatchAbout(LPVOID parameter) {
 
     driver::CheckCentredOnDesktop(box);
     if (!watch->shots.empty()) {
-        WIN_CHECK(WriteWindowShot(box, watch->shots + "\\about-box.bmp"));
+        WIN_CHECK(WriteWindowShot(
+            box, watch->shots + "\\about-box-" + watch->language->name + ".bmp"));
     }
 
     PressKey(text, VK_RETURN);
@@ -86,7 +93,8 @@ DWORD WINAPI WatchAbout(LPVOID parameter) {
     return 0;
 }
 
-void CheckAboutBox(PluginEntryProc entry, const std::string& shots) {
+void CheckAboutBox(PluginEntryProc entry, const DialogLanguage& language,
+                   const std::string& shots) {
     const HostImage image = UniformImage(1, 1, 1, 0);
     HostSettings settings;
     settings.imageMode = plugInModeGrayScale;
@@ -95,6 +103,7 @@ void CheckAboutBox(PluginEntryProc entry, const std::string& shots) {
     OpenHostSession(&session, image, settings);
 
     AboutWatch watch;
+    watch.language = &language;
     watch.shots = shots;
     HANDLE watcher = CreateThread(nullptr, 0, WatchAbout, &watch, 0, nullptr);
     const int16 result = CallSelector(&session, entry, filterSelectorAbout);
@@ -112,10 +121,13 @@ void CheckAboutBox(PluginEntryProc entry, const std::string& shots) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const DialogLanguage* language = DialogLanguageArgument(argc, argv, 3);
+    if (language == nullptr) return 1;
+    CheckInterfaceLanguage(*language);
     LoadedPlugin plugin;
     if (!LoadPluginUnderTest(argc, argv, &plugin)) return 1;
     driver::CreateProbe();
-    CheckAboutBox(plugin.entry, argc > 2 ? argv[2] : "");
+    CheckAboutBox(plugin.entry, *language, argc > 2 ? argv[2] : "");
     UnloadFilterPlugin(&plugin);
     return FinishChecks("about box");
 }

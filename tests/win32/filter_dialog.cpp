@@ -7,10 +7,15 @@
 // Renders are counted by the host's abortProc polls: a filtered render of
 // the whole frame polls a fixed number of times, an unfiltered one never.
 //
-//   win_filter_dialog PLUGIN.8bf [SHOT_FOLDER]
+//   win_filter_dialog PLUGIN.8bf [SHOT_FOLDER] [ja|en] [all|opening]
+//
+// The dialog's template texts and typeface are checked in the language
+// given (default ja). "opening" runs only the first scenario's beginning:
+// the dialog as it opens, its preview, OK, and the labyrinth OK leads to.
 #include "resources/DialogIds.h"
 #include "tests/HostImages.h"
 #include "tests/win32/DialogDriver.h"
+#include "tests/win32/DialogLanguage.h"
 #include "testhost/HostCallbacks.h"
 #include "testhost/PluginLoader.h"
 
@@ -27,6 +32,9 @@ namespace {
 
 const int32 imageWidth = 250;  // columns fit in a byte: the red sample is the column
 const int32 imageHeight = 200;
+
+// The language whose template the dialog is expected to come from.
+const DialogLanguage* dialogLanguage = &JapaneseDialogs();
 
 // What the host thread does on behalf of a scenario while a render runs.
 enum RenderAction { actionNone, actionClickOk, actionClickCancel, actionClickZoomOut, actionType60 };
@@ -230,10 +238,11 @@ int32 SliderPosition(HWND dialog) {
 
 void CheckControls(HWND dialog) {
     WIN_CHECK_TEXT(dialog, L"Vorn 1.0.5");
-    // The template's typeface, "ＭＳ Ｐゴシック", whatever the ANSI code page.
+    // The typeface of the language's template, whatever the ANSI code page.
     const std::wstring face = driver::FaceNameOf(dialog);
-    if (face != L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF") {
-        printf("dialog font is \"%s\"\n", driver::Shown(face).c_str());
+    if (face != dialogLanguage->typeface) {
+        printf("dialog font is \"%s\", expected \"%s\"\n", driver::Shown(face).c_str(),
+               driver::Shown(dialogLanguage->typeface).c_str());
         WIN_CHECK(false);
     }
     const struct {
@@ -242,9 +251,9 @@ void CheckControls(HWND dialog) {
         const wchar_t* text;
     } controls[] = {
         {IDOK, "Button", L"OK"},
-        {IDCANCEL, "Button", L"\xFF77\xFF6C\xFF9D\xFF7E\xFF99"},  // "ｷｬﾝｾﾙ"
+        {IDCANCEL, "Button", dialogLanguage->cancel},
         {CONTROL_PREVIEW, "Static", L""},
-        {CONTROL_OPTIONS_GROUP, "Button", L"\x30AA\x30D7\x30B7\x30E7\x30F3"},  // "オプション"
+        {CONTROL_OPTIONS_GROUP, "Button", dialogLanguage->options},
         {CONTROL_ZOOM_IN, "Button", L"+"},
         {CONTROL_ZOOM_OUT, "Button", L"-"},
         {CONTROL_ZOOM_LABEL, "Static", L"100%"},
@@ -524,6 +533,56 @@ void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
     TypeDuringRender(session, watch, dialog, L"31", actionClickOk);
 }
 
+// The template's caption ("ﾀﾞｲｱﾛｸﾞ" in Japanese) reached the window as
+// written, before the dialog replaced it.
+void CheckTemplateCaption() {
+    const driver::TemplateWatch& created = driver::WatchedTemplate();
+    WIN_CHECK(created.seen);
+    WIN_CHECK(created.unicode);
+    if (created.caption != dialogLanguage->caption) {
+        printf("template caption read back as \"%s\", expected \"%s\"\n",
+               driver::Shown(created.caption).c_str(),
+               driver::Shown(dialogLanguage->caption).c_str());
+        WIN_CHECK(false);
+    }
+}
+
+// The dialog as it opens (controls, texts, the labyrinth in the preview),
+// then OK: the filter runs over the whole image with Amount 10.
+void CheckDialogOpening(PluginEntryProc entry, const std::string& shots) {
+    HostSession session;
+    OpenHostSession(&session, GradientImage(imageWidth, imageHeight), DialogSettings());
+    HostSide side;
+    Watch watch;
+    watch.side = &side;
+    watch.shots = shots;
+    watch.scenario = [&](Watch* w, HWND dialog) {
+        Settle(w->side->session, dialog);
+        CheckControls(dialog);
+        const LatticeReport lattice = ShownLattice(LastShown(w->side->session), 11);
+        PrintLattice("preview at Amount 10", 11, lattice);
+        WIN_CHECK(IsLabyrinth(lattice));
+        Shot(w, dialog, "dialog-open");
+        Click(dialog, IDOK);
+    };
+    HHOOK templateHook = driver::WatchNextTemplate();
+    WIN_CHECK(templateHook != nullptr);
+    const int16 result = RunWithDialog(&session, entry, &watch);
+    if (templateHook != nullptr) UnhookWindowsHookEx(templateHook);
+    printf("dialog opened and confirmed: result %d, Amount %d\n", result,
+           driver::HostAmount(&session));
+    CheckTemplateCaption();
+    WIN_CHECK(watch.sawDialog);
+    WIN_CHECK(watch.dialogEnded);
+    WIN_CHECK_EQ(result, noErr);
+    const HostImage& out = session.result;
+    const LatticeReport lattice =
+        ReadLattice(out.samples.data(), out.width * 3, out.height, out.width, 11);
+    PrintLattice("image after OK, Amount 10", 11, lattice);
+    WIN_CHECK(IsLabyrinth(lattice));
+    CloseHostSession(&session);
+}
+
 void CheckDialogInUse(PluginEntryProc entry, const std::string& shots) {
     HostSession session;
     OpenHostSession(&session, GradientImage(imageWidth, imageHeight), DialogSettings());
@@ -538,15 +597,7 @@ void CheckDialogInUse(PluginEntryProc entry, const std::string& shots) {
     const int16 result = RunWithDialog(&session, entry, &watch);
     if (templateHook != nullptr) UnhookWindowsHookEx(templateHook);
     printf("dialog in use: result %d, Amount %d\n", result, driver::HostAmount(&session));
-    // The template's caption, "ﾀﾞｲｱﾛｸﾞ", reached the window as written,
-    // before the dialog replaced it.
-    const driver::TemplateWatch& created = driver::WatchedTemplate();
-    WIN_CHECK(created.seen);
-    WIN_CHECK(created.unicode);
-    if (created.caption != L"\xFF80\xFF9E\xFF72\xFF71\xFF9B\xFF78\xFF9E") {
-        printf("template caption read back as \"%s\"\n", driver::Shown(created.caption).c_str());
-        WIN_CHECK(false);
-    }
+    CheckTemplateCaption();
     WIN_CHECK(watch.sawDialog);
     WIN_CHECK(watch.dialogEnded);
     WIN_CHECK_EQ(result, noErr);
@@ -803,12 +854,25 @@ void CheckDialogCannotBeCreated(PluginEntryProc entry) {
 
 int main(int argc, char** argv) {
     const std::string shots = argc > 2 ? argv[2] : "";
+    dialogLanguage = DialogLanguageArgument(argc, argv, 3);
+    if (dialogLanguage == nullptr) return 1;
+    const std::string mode = argc > 4 ? argv[4] : "all";
+    if (mode != "all" && mode != "opening") {
+        printf("FAILED: unknown mode \"%s\" (all or opening)\n", mode.c_str());
+        return 1;
+    }
+    CheckInterfaceLanguage(*dialogLanguage);
     LoadedPlugin plugin;
     if (!LoadPluginUnderTest(argc, argv, &plugin)) return 1;
     // The host registers the slider class the dialog uses.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     WIN_CHECK(InitCommonControlsEx(&controls));
     driver::CreateProbe();
+    if (mode == "opening") {
+        CheckDialogOpening(plugin.entry, shots);
+        UnloadFilterPlugin(&plugin);
+        return FinishChecks("filter dialog opening");
+    }
     CheckDialogInUse(plugin.entry, shots);
     CheckCancelDuringRender(plugin.entry);
     CheckStoredAmountOutOfRange(plugin.entry, 0, 1, false);

@@ -1,5 +1,8 @@
 # Shared set-up for tests that run Win32 programs under Wine. Source it;
-# it exits 77 (skipped) when no cross build was given.
+# it exits 77 (skipped), saying why, when no cross build was given or when
+# Wine cannot run the architecture's programs on this machine (for x86: a
+# kernel that runs no 32-bit programs, or no 32-bit Wine; see
+# lib/winearch.sh).
 #
 # Every Wine program runs with a display: a wineserver started without one
 # cannot show windows later, and the server outlives single programs. When
@@ -8,9 +11,11 @@
 #
 # VORN_ARCH picks the build under test: x86 (default) is Vorn.8bf and
 # vornhost.exe from VORN_WIN32_DIR, x64 is Vorn64.8bf and vornhost64.exe
-# from VORN_WIN64_DIR. Scripts use VORN_CROSS_DIR, VORN_PLUGIN and
-# VORN_HOST_EXE.
+# from VORN_WIN64_DIR. Scripts use VORN_CROSS_DIR, VORN_PLUGIN,
+# VORN_HOST_EXE, and VORN_WINE, the Wine loader for that architecture
+# (every Wine program of the script is started through it).
 set -u
+source "$VORN_SOURCE_DIR/tests/system/lib/winearch.sh"
 export VORN_ARCH="${VORN_ARCH:-x86}"
 if [ "$VORN_ARCH" = x64 ]; then
     export VORN_CROSS_DIR="${VORN_WIN64_DIR:-}" VORN_PLUGIN=Vorn64.8bf VORN_HOST_EXE=vornhost64.exe
@@ -21,8 +26,17 @@ if [ -z "$VORN_CROSS_DIR" ] || [ ! -f "$VORN_CROSS_DIR/$VORN_PLUGIN" ]; then
     echo "no $VORN_ARCH cross build: skipped"
     exit 77
 fi
-if ! command -v wine > /dev/null || ! command -v Xvfb > /dev/null; then
-    echo "wine or Xvfb is not installed: skipped"
+if wine_reason=$(wine_unavailable "$VORN_ARCH" "$VORN_CROSS_DIR"); then
+    echo "Wine cannot run $VORN_ARCH programs here: $wine_reason: skipped"
+    exit 77
+fi
+VORN_WINE=$(wine_loader "$VORN_ARCH")
+export VORN_WINE
+# Programs that Wine starts on its own (start.exe, a wineboot) use the
+# same loader.
+export WINELOADER="$VORN_WINE"
+if ! command -v wineserver > /dev/null || ! command -v Xvfb > /dev/null; then
+    echo "wineserver or Xvfb is not installed: skipped"
     exit 77
 fi
 export WINEDEBUG=-all
@@ -66,7 +80,7 @@ if [ -f "$WINEPREFIX/system.reg" ] &&
     rm -rf "$WINEPREFIX"
 fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    timeout 300 wineboot -i > /dev/null 2>&1 || true
+    timeout 300 "$VORN_WINE" wineboot -i > /dev/null 2>&1 || true
     timeout 120 wineserver -w || true
 fi
 
@@ -86,7 +100,7 @@ make_work_folder() {
 run_wine() {
     local seconds=$1
     shift
-    timeout "$seconds" wine "$@"
+    timeout "$seconds" "$VORN_WINE" "$@"
 }
 
 # The same for programs that open windows (the display is always there).
@@ -94,18 +108,26 @@ run_wine_x() {
     run_wine "$@"
 }
 
-# run_on_own_display SECONDS LOCALE PROGRAM SHOTS: runs ./PROGRAM with the
-# plug-in under test and SHOTS (a folder, or one .bmp file, for its
-# screenshots) on a display of its own (a wineserver that knows a display
-# shows windows there), under LC_ALL=LOCALE unless that is empty; waits for
-# the wineserver, turns the screenshots into PNG where ImageMagick is
-# installed, and answers the program's status.
+# run_on_own_display SECONDS LOCALE PROGRAM SHOTS [ARGS...]: runs ./PROGRAM
+# with the plug-in under test, SHOTS (a folder, or one .bmp file, for its
+# screenshots) and ARGS on a display of its own (a wineserver that knows a
+# display shows windows there), under LC_ALL=LOCALE unless that is empty
+# (ja_JP.UTF-8 is made by wine_japanese_locale when the system lacks it);
+# waits for the wineserver, turns the screenshots into PNG where
+# ImageMagick is installed, and answers the program's status.
 run_on_own_display() {
-    local seconds=$1 locale=$2 program=$3 shots=$4
+    local seconds=$1 locale=$2 program=$3 shots=$4 locale_path=""
+    shift 4
+    if [ "$locale" = ja_JP.UTF-8 ]; then
+        locale_path=$(wine_japanese_locale) || return 1
+    fi
     timeout "$seconds" xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-        env ${1:+LC_ALL=$1} wine "$2" "$VORN_PLUGIN" "$3"; status=$?
+        locale=$1 locale_path=$2 program=$3
+        shift 3
+        env ${locale:+LC_ALL=$locale} ${locale_path:+LOCPATH=$locale_path} \
+            "$VORN_WINE" "$program" "$VORN_PLUGIN" "$@"; status=$?
         timeout 60 wineserver -w
-        exit $status' run "$locale" "./$program" "$shots"
+        exit $status' run "$locale" "$locale_path" "./$program" "$shots" "$@"
     local status=$? bmp
     if command -v convert > /dev/null; then
         for bmp in "$shots"/*.bmp "$shots"; do
@@ -133,6 +155,30 @@ wine_japanese_font() {
         '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
         '"ＭＳ Ｐゴシック"="IPAPGothic"' '' |
         iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$file.new"
-    timeout 60 wine regedit /S "$(winepath -w "$file.new" 2> /dev/null || echo "$file.new")" &&
+    timeout 60 "$VORN_WINE" regedit /S \
+        "$(timeout 60 "$VORN_WINE" winepath -w "$file.new" 2> /dev/null || echo "$file.new")" &&
         timeout 60 wineserver -w && mv "$file.new" "$file"
+}
+
+# wine_japanese_locale: prints the folder to give glibc as LOCPATH for
+# LC_ALL=ja_JP.UTF-8 (empty when the system has that locale). Wine takes
+# the user's interface language from the Unix locale, and glibc knows only
+# the locales made on the machine: when ja_JP.UTF-8 is not among them, it
+# is made once from the locales package's sources into the cross build
+# folder.
+wine_japanese_locale() {
+    if locale -a 2> /dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+        return 0
+    fi
+    local folder="$VORN_CROSS_DIR/locales"
+    if [ ! -f "$folder/ja_JP.UTF-8/LC_CTYPE" ]; then
+        mkdir -p "$folder"
+        # localedef answers 1 for mere warnings; what counts is the result.
+        localedef -i ja_JP -f UTF-8 "$folder/ja_JP.UTF-8" > "$folder/localedef.log" 2>&1
+        if [ ! -f "$folder/ja_JP.UTF-8/LC_CTYPE" ]; then
+            echo "cannot make the locale ja_JP.UTF-8 (package locales): $(tail -1 "$folder/localedef.log")" >&2
+            return 1
+        fi
+    fi
+    echo "$folder"
 }
