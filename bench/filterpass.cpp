@@ -4,7 +4,7 @@
 // - the generation alone (BuildLabyrinth on the same grid and mask);
 // - the copy bound: memcpy of the same input buffer into the same output
 //   buffer, measured in the same run; the pass's time over it is the ratio;
-// - the float-plane pass of tests/FilterReference.h (the pass as first
+// - the float-plane pass of tests/support/FilterReference.h (the pass as first
 //   written, over today's generator), up to 12 megapixels;
 // - G'MIC's maze command rendering a maze of the same size in pixels and the
 //   same cell size (the lattice pitch, Amount + 1): the gmic process is timed
@@ -25,8 +25,8 @@
 #include "filter/PaintLabyrinth.h"
 #include "host/HostSamples.h"
 #include "labyrinth/Labyrinth.h"
-#include "tests/FilterReference.h"
-#include "tests/PassRecord.h"
+#include "tests/support/FilterReference.h"
+#include "tests/support/PassRecord.h"
 #include "tests/support/CountingHeap.h"
 #include "tests/support/LabyrinthCalls.h"
 

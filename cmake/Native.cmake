@@ -7,7 +7,7 @@ endif()
 
 # The plug-in's code is compiled without exceptions
 # (VORN_PLUGIN_COMPILE_OPTIONS, cmake/Sources.cmake;
-# tests/system/exception_free.sh checks what it refers to); the hosts and
+# tests/system/build/exception_free.sh checks what it refers to); the hosts and
 # tests around it keep them.
 add_library(vorn_core STATIC ${CORE_PORTABLE} ${CORE_POSIX})
 target_include_directories(vorn_core PUBLIC ${CMAKE_SOURCE_DIR})
@@ -48,17 +48,25 @@ target_include_directories(vorn_test_support PUBLIC ${CMAKE_SOURCE_DIR})
 
 enable_testing()
 find_package(GTest REQUIRED)
-file(GLOB TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
+# Unit tests sit in tests/<folder>/ beside the folder they test.
+set(VORN_TESTED_FOLDERS entry labyrinth filter preview dialogs host testhost cli)
+set(TEST_SOURCES "")
+foreach(folder ${VORN_TESTED_FOLDERS})
+  file(GLOB folder_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp)
+  list(APPEND TEST_SOURCES ${folder_tests})
+endforeach()
 add_executable(vorn_tests ${TEST_SOURCES})
 target_link_libraries(vorn_tests PRIVATE vorn_test_support vorn_testhost vorn_cli GTest::gtest
                       GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(vorn_tests DISCOVERY_TIMEOUT 60
   PROPERTIES LABELS native
-  ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
+  ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan.supp:print_suppressions=0")
 
 # Tests that drive the command-line host and the real .8bf under Wine are
-# shell scripts in tests/system; each gets the build folders it needs.
+# shell scripts in tests/system, grouped: cli/ (the command-line host end to
+# end), wine/ (the real plug-ins and Win32 hosts under Wine) and build/ (the
+# built files themselves); each gets the build folders it needs.
 # Labels sort them for scripts/test.sh's summary: native (the unit tests
 # and every script that runs no Windows program), wine-x86 and wine-x64.
 set(VORN_WIN32_DIR "" CACHE PATH "Build folder of the 32-bit cross build (for Wine tests)")
@@ -69,10 +77,11 @@ set(VORN_TEST_ENVIRONMENT
     "VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "VORN_NATIVE_DIR=${CMAKE_BINARY_DIR}"
     "VORN_WIN32_DIR=${VORN_WIN32_DIR}" "VORN_WIN64_DIR=${VORN_WIN64_DIR}"
     "VORN_RELEASE_DIR=${VORN_RELEASE_DIR}" "VORN_DIST_DIR=${VORN_DIST_DIR}")
-file(GLOB SYSTEM_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/system/*.sh)
+file(GLOB SYSTEM_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/system/cli/*.sh
+     ${CMAKE_SOURCE_DIR}/tests/system/wine/*.sh ${CMAKE_SOURCE_DIR}/tests/system/build/*.sh)
 foreach(script ${SYSTEM_TESTS})
   get_filename_component(name ${script} NAME_WE)
-  if(name MATCHES "_wine")
+  if(script MATCHES "/tests/system/wine/")
     # A Wine test runs once per architecture: system.NAME.x86 for Vorn.8bf
     # and vornhost.exe, system.NAME.x64 for Vorn64.8bf and vornhost64.exe.
     # Where Wine cannot run an architecture's programs, the script says why

@@ -3,7 +3,7 @@
 // that puts all of them back as a freshly loaded library has them. Each
 // owner keeps its variables and offers the small reset named here;
 // nothing else outlives a call (the instance record and the parameter
-// block are the host's to keep). tests/system/module_state.sh compares
+// block are the host's to keep). tests/system/build/module_state.sh compares
 // this list with the variables the builds actually contain.
 //
 // Lifetimes: "per load" holds from the library's load to its unload and is

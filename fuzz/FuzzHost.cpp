@@ -3,7 +3,7 @@
 #include "entry/HostKind.h"
 #include "host/GlobalMemory.h"
 #include "host/Handles.h"
-#include "tests/HostImages.h"
+#include "tests/support/HostImages.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "entry/Scripting.h"
 #include "entry/Selectors.h"
 #include "testhost/HostSession.h"
-#include "tests/HostImages.h"
+#include "tests/support/HostImages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The plug-in's pass against the plain float-plane pass of
-// tests/FilterReference.h: from the same generator state, on many random
+// tests/support/FilterReference.h: from the same generator state, on many random
 // records (8- and 16-bit samples, 1 to 10 channels, selections, work
 // rectangles away from the origin, odd row strides and unaligned rows,
 // column bytes set, unset or wider than a pixel, Fireworks colours), both
@@ -10,8 +10,8 @@
 #include "filter/PaintLabyrinth.h"
 #include "filter/Samples.h"
 #include "labyrinth/LabyrinthParts.h"
-#include "tests/FilterReference.h"
-#include "tests/PassRecord.h"
+#include "tests/support/FilterReference.h"
+#include "tests/support/PassRecord.h"
 #include "tests/support/CountingHeap.h"
 #include "tests/support/LabyrinthCalls.h"
 #include "tests/support/PlaneColours.h"

@@ -18,14 +18,14 @@ export VORN_WINEPREFIX_NAME=wineprefix-dialogs
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
 wine_japanese_font
-make_work_folder win_filter_dialog.exe
+make_work_folder win_FilterDialog.exe
 shots="$VORN_CROSS_DIR/dialog-shots"
 rm -rf "$shots"
 mkdir -p "$shots/ja" "$shots/en"
 cd "$work"
 status=0
 echo "== Japanese locale"
-run_on_own_display 600 ja_JP.UTF-8 win_filter_dialog.exe "$shots/ja" ja all || status=1
+run_on_own_display 600 ja_JP.UTF-8 win_FilterDialog.exe "$shots/ja" ja all || status=1
 echo "== C locale"
-run_on_own_display 300 C win_filter_dialog.exe "$shots/en" en opening || status=1
+run_on_own_display 300 C win_FilterDialog.exe "$shots/en" en opening || status=1
 exit $status

@@ -4,8 +4,8 @@
 // box (dialog class #32770 of this process), reads it, optionally captures
 // it to a BMP file and presses OK.
 //
-//   win_alert [plugin.8bf] [screenshot.bmp]
-#include "tests/HostImages.h"
+//   win_Alert [plugin.8bf] [screenshot.bmp]
+#include "tests/support/HostImages.h"
 #include "tests/win32/WinCheck.h"
 #include "tests/win32/WindowShot.h"
 #include "testhost/PluginLoader.h"

@@ -6,7 +6,7 @@
 #include "filter/PaintLabyrinth.h"
 #include "filter/PlaneCount.h"
 #include "filter/Samples.h"
-#include "tests/FilterTestHost.h"
+#include "tests/support/FilterTestHost.h"
 #include "tests/support/PlaneColours.h"
 
 #include <gtest/gtest.h>

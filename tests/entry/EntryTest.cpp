@@ -8,8 +8,8 @@
 #include "host/GlobalMemory.h"
 #include "host/Handles.h"
 #include "testhost/HostSession.h"
-#include "tests/HostImages.h"
-#include "tests/RequestRects.h"
+#include "tests/support/HostImages.h"
+#include "tests/support/RequestRects.h"
 #include "tests/support/FailingGlobalMemory.h"
 
 #include <gtest/gtest.h>

@@ -11,14 +11,14 @@ export VORN_WINEPREFIX_NAME=wineprefix-about
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
 wine_japanese_font
-make_work_folder win_about_box.exe
+make_work_folder win_AboutBox.exe
 shots="$VORN_CROSS_DIR/about-shots"
 mkdir -p "$shots"
 rm -f "$shots"/about-box*.*
 cd "$work"
 status=0
 echo "== Japanese locale"
-run_on_own_display 300 ja_JP.UTF-8 win_about_box.exe "$shots" ja || status=1
+run_on_own_display 300 ja_JP.UTF-8 win_AboutBox.exe "$shots" ja || status=1
 echo "== C locale"
-run_on_own_display 300 C win_about_box.exe "$shots" en || status=1
+run_on_own_display 300 C win_AboutBox.exe "$shots" en || status=1
 exit $status

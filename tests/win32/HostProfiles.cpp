@@ -9,10 +9,10 @@
 //                   render is handled once the render is over
 //   no-display      the dialog works without displayPixels
 //
-//   win_host_profiles PLUGIN.8bf
+//   win_HostProfiles PLUGIN.8bf
 #include "tests/win32/DialogDriver.h"
 #include "resources/DialogIds.h"
-#include "tests/HostImages.h"
+#include "tests/support/HostImages.h"
 #include "testhost/HostCallbacks.h"
 #include "testhost/HostProfiles.h"
 #include "testhost/PluginLoader.h"

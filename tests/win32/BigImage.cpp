@@ -12,7 +12,7 @@
 // allocated anything. Input and output may share memory for this filter:
 // it reads the whole rectangle into its planes before it writes any pixel.
 //
-// Usage: win_bigimage PLUGIN WIDTH HEIGHT [mask | smallmask]
+// Usage: win_BigImage PLUGIN WIDTH HEIGHT [mask | smallmask]
 //   mask: the selection is the ellipse inscribed in the image (a fifth of
 //   the pixels unselected); smallmask: a central ellipse covering a fifth
 //   of the image, and the top-left and bottom-right pixels, so that the
@@ -132,7 +132,7 @@ bool IsCorridor(const uint8_t* pixel) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        printf("usage: win_bigimage PLUGIN WIDTH HEIGHT [mask]\n");
+        printf("usage: win_BigImage PLUGIN WIDTH HEIGHT [mask]\n");
         return 2;
     }
     const int32 width = atoi(argv[2]);

@@ -1,7 +1,7 @@
 // Drives the real plug-in through all selectors from a Win32 host process.
 // The host kind follows this program's own file name, so the test script
 // runs copies of it named after the hosts the plug-in tells apart.
-#include "tests/HostImages.h"
+#include "tests/support/HostImages.h"
 #include "tests/win32/WinCheck.h"
 #include "testhost/PluginLoader.h"
 

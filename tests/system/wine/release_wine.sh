@@ -20,7 +20,7 @@ if [ ${#zips[@]} -ne 1 ] || [ ! -f "${zips[0]}" ]; then
     exit 77
 fi
 zip=${zips[0]}
-for tool in "$host" "$VORN_CROSS_DIR/win_filter_dialog.exe" "$VORN_CROSS_DIR/win_about_box.exe" \
+for tool in "$host" "$VORN_CROSS_DIR/win_FilterDialog.exe" "$VORN_CROSS_DIR/win_AboutBox.exe" \
     "$labcheck"; do
     if [ ! -f "$tool" ]; then
         echo "no $(basename "$tool") in the builds: skipped"
@@ -62,18 +62,18 @@ grep -q "Vorn $version" "$folder/Guide.html" && pass "the guide names version $v
 # On a display of their own, before anything else starts this prefix's
 # wineserver without it.
 mkdir run
-cp "$folder/$VORN_PLUGIN" "$VORN_CROSS_DIR/win_filter_dialog.exe" \
-    "$VORN_CROSS_DIR/win_about_box.exe" run/
+cp "$folder/$VORN_PLUGIN" "$VORN_CROSS_DIR/win_FilterDialog.exe" \
+    "$VORN_CROSS_DIR/win_AboutBox.exe" run/
 shots="$VORN_CROSS_DIR/release-shots"
 rm -rf "$shots"
 mkdir -p "$shots"
 timeout 120 wineserver -w
-(cd run && run_on_own_display 300 C win_filter_dialog.exe "$shots" en opening) > dialog.txt 2>&1
+(cd run && run_on_own_display 300 C win_FilterDialog.exe "$shots" en opening) > dialog.txt 2>&1
 status=$?
 sed 's/^/  /' dialog.txt
 [ $status -eq 0 ] && pass "the released $VORN_PLUGIN's dialog opens, previews and filters on OK" ||
     fail "the released $VORN_PLUGIN's dialog (exit $status)"
-(cd run && run_on_own_display 300 C win_about_box.exe "$shots" en) > about.txt 2>&1
+(cd run && run_on_own_display 300 C win_AboutBox.exe "$shots" en) > about.txt 2>&1
 status=$?
 sed 's/^/  /' about.txt
 [ $status -eq 0 ] && pass "the released $VORN_PLUGIN's About box" ||

@@ -9,10 +9,10 @@
 # BIGIMAGE_SIDE=N runs N x N instead.
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 side=${BIGIMAGE_SIDE:-10000}
-make_work_folder win_bigimage.exe
+make_work_folder win_BigImage.exe
 
 # The same host with the large-address-aware flag set in its header.
-/usr/bin/python3 - "$work/win_bigimage.exe" "$work/win_bigimage_laa.exe" <<'PY'
+/usr/bin/python3 - "$work/win_BigImage.exe" "$work/win_bigimage_laa.exe" <<'PY'
 import sys
 import pefile
 pe = pefile.PE(sys.argv[1])
@@ -21,7 +21,7 @@ pe.write(sys.argv[2])
 PY
 
 status=0
-for host in win_bigimage.exe win_bigimage_laa.exe; do
+for host in win_BigImage.exe win_bigimage_laa.exe; do
     for selection in "" mask smallmask; do
         case="$host ${selection:-no selection}"
         echo "== $case"

@@ -3,7 +3,7 @@
 // an optional selection mask, a parameter block and a counting abortProc.
 #pragma once
 
-#include "tests/PassRecord.h"
+#include "tests/support/PassRecord.h"
 
 #include <cstdint>
 #include <cstring>

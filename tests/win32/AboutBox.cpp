@@ -3,11 +3,11 @@
 // text, its place on the desktop, Enter and Escape that do not close it,
 // and the click that does.
 //
-//   win_about_box PLUGIN.8bf [SHOT_FOLDER] [ja|en]
+//   win_AboutBox PLUGIN.8bf [SHOT_FOLDER] [ja|en]
 //
 // The screenshot is SHOT_FOLDER\about-box-ja.bmp (or -en).
 #include "resources/DialogIds.h"
-#include "tests/HostImages.h"
+#include "tests/support/HostImages.h"
 #include "tests/win32/DialogDriver.h"
 #include "tests/win32/DialogLanguage.h"
 #include "testhost/PluginLoader.h"

@@ -4,7 +4,7 @@
 #include "cli/FileIo.h"
 #include "cli/ImageCodec.h"
 #include "cli/WholeImage.h"
-#include "tests/CliTestImages.h"
+#include "tests/support/CliTestImages.h"
 
 #include <gtest/gtest.h>
 

@@ -7,13 +7,13 @@
 // Renders are counted by the host's abortProc polls: a filtered render of
 // the whole frame polls a fixed number of times, an unfiltered one never.
 //
-//   win_filter_dialog PLUGIN.8bf [SHOT_FOLDER] [ja|en] [all|opening]
+//   win_FilterDialog PLUGIN.8bf [SHOT_FOLDER] [ja|en] [all|opening]
 //
 // The dialog's template texts and typeface are checked in the language
 // given (default ja). "opening" runs only the first scenario's beginning:
 // the dialog as it opens, its preview, OK, and the labyrinth OK leads to.
 #include "resources/DialogIds.h"
-#include "tests/HostImages.h"
+#include "tests/support/HostImages.h"
 #include "tests/win32/DialogDriver.h"
 #include "tests/win32/DialogLanguage.h"
 #include "testhost/HostCallbacks.h"

@@ -8,7 +8,7 @@
 #include "filter/Samples.h"
 #include "labyrinth/LabyrinthParts.h"
 #include "testhost/HostSession.h"
-#include "tests/FilterTestHost.h"
+#include "tests/support/FilterTestHost.h"
 #include "tests/support/CountingHeap.h"
 #include "tests/support/LabyrinthCalls.h"
 #include "tests/support/PlaneColours.h"

@@ -10,7 +10,7 @@
 #include "preview/PreviewImage.h"
 #include "preview/PreviewPixelMap.h"
 #include "preview/PreviewRender.h"
-#include "tests/RequestRects.h"
+#include "tests/support/RequestRects.h"
 #include "tests/support/CountingHeap.h"
 
 namespace {

@@ -1,12 +1,12 @@
 // Float planes from and to the host's interleaved buffers, as the
-// reference pass (tests/FilterReference.h) converts them: the yardstick the
+// reference pass (tests/support/FilterReference.h) converts them: the yardstick the
 // plug-in's pass is compared with must itself convert as the host expects.
 #include "filter/ColumnBytes.h"
 #include "filter/PlaneCount.h"
 #include "filter/Samples.h"
 #include "host/HostSamples.h"
-#include "tests/FilterReference.h"
-#include "tests/FilterTestHost.h"
+#include "tests/support/FilterReference.h"
+#include "tests/support/FilterTestHost.h"
 #include "tests/support/CountingHeap.h"
 
 #include <gtest/gtest.h>

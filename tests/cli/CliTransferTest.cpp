@@ -4,7 +4,7 @@
 #include "entry/ModuleState.h"
 #include "entry/Selectors.h"
 #include "cli/WholeImage.h"
-#include "tests/CliTestImages.h"
+#include "tests/support/CliTestImages.h"
 
 #include <gtest/gtest.h>
 

@@ -7,14 +7,14 @@
 # the profiles that change no pixel give the same image too; the whole
 # image as filter rectangle keeps the unselected pixels and draws a valid
 # labyrinth in the selection. The profiles that meet the dialog
-# (no-descriptors, quiet-abort, no-display) run in win_host_profiles.exe,
+# (no-descriptors, quiet-abort, no-display) run in win_HostProfiles.exe,
 # which drives the dialog from a watcher thread.
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 host="$VORN_CROSS_DIR/$VORN_HOST_EXE"
-driver="$VORN_CROSS_DIR/win_host_profiles.exe"
+driver="$VORN_CROSS_DIR/win_HostProfiles.exe"
 labcheck="${VORN_RELEASE_DIR:-$VORN_NATIVE_DIR}/labcheck"
 if [ ! -f "$host" ] || [ ! -f "$driver" ]; then
-    echo "no $VORN_HOST_EXE or win_host_profiles.exe in the cross build: skipped"
+    echo "no $VORN_HOST_EXE or win_HostProfiles.exe in the cross build: skipped"
     exit 77
 fi
 if [ ! -x "$labcheck" ]; then
