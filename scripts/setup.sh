@@ -19,7 +19,7 @@ packages=(
     python3 python3-pefile fonts-ipafont-gothic libstb-dev
     clang libclang-rt-14-dev gmic
     libpng-dev zlib1g-dev libturbojpeg0-dev libjpeg62-turbo-dev libtiff-dev libz-mingw-w64-dev gegl
-    help2man dpkg-dev file man-db
+    help2man dpkg-dev file man-db clang-format
 )
 
 installed() {
