@@ -11,8 +11,8 @@
 export VORN_WINEPREFIX_NAME=wineprefix-alert
 source "$VORN_SOURCE_DIR/tests/system/lib/wine.sh"
 timeout 120 wineserver -w
-make_work_folder win_Alert.exe
+make_work_folder win_VersionAlert.exe
 shot="$VORN_CROSS_DIR/alert-box.bmp"
 rm -f "$shot" "${shot%.bmp}.png"
 cd "$work"
-run_on_own_display 180 "" win_Alert.exe "$shot"
+run_on_own_display 180 "" win_VersionAlert.exe "$shot"

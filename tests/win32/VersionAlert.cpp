@@ -4,7 +4,7 @@
 // box (dialog class #32770 of this process), reads it, optionally captures
 // it to a BMP file and presses OK.
 //
-//   win_Alert [plugin.8bf] [screenshot.bmp]
+//   win_VersionAlert [plugin.8bf] [screenshot.bmp]
 #include "tests/support/HostImages.h"
 #include "tests/win32/WinCheck.h"
 #include "tests/win32/WindowShot.h"
