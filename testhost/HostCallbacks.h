@@ -13,7 +13,7 @@ OSErr PI_CDECL HostDisplayPixelsEntry(const PSPixelMap* source, const VRect* src
                                       int32 dstCol, void* platformContext) noexcept;
 
 OSErr HostAdvanceState(HostSession* session);
-void CommitOutput(HostSession* session);
+void MergeOutputIntoResult(HostSession* session);
 void InstallHandleSuite(HostSession* session);
 void InstallDescriptorSuites(HostSession* session);
 

@@ -134,7 +134,7 @@ static Delivery DeliverPlanes(HostSession* session, HostImage* home, const Rect&
 // Writes what the plug-in left in the output buffer back into the result
 // image, applying the selection as a host does: selected pixels take the
 // plug-in's values, unselected ones keep the original, partial ones blend.
-void CommitOutput(HostSession* session) {
+void MergeOutputIntoResult(HostSession* session) {
     if (RectEmpty(session->deliveredOut)) return;
     const HostImage& source = session->source;
     const Rect rect = session->deliveredOut;
@@ -188,7 +188,7 @@ OSErr HostAdvanceState(HostSession* session) {
     FilterRecord& record = session->record;
     const HostImage& image = session->source;
     ++session->advanceCalls;
-    CommitOutput(session);
+    MergeOutputIntoResult(session);
 
     if (!RectEmpty(record.inRect)) {
         if (!PlanesHeld(image, record.inLoPlane, record.inHiPlane))
@@ -396,7 +396,7 @@ int16 RunSelectors(HostSession* session, PluginEntryProc entry, bool withParamet
         session->deliveredInPlace = false;
         return result;
     }
-    CommitOutput(session);
+    MergeOutputIntoResult(session);
     return CallSelector(session, entry, filterSelectorFinish);
 }
 
