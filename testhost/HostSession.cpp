@@ -90,22 +90,27 @@ uint8_t MaskAt(const HostImage& image, int32 row, int32 column) {
     return image.mask[static_cast<size_t>(row) * HostMaskRowBytes(image) + column];
 }
 
-}  // namespace
 
 // Whether planes lo..hi of the rectangle can be handed over where the host
 // keeps them: inside the image, and every plane the host holds (a subset
 // would ask the plug-in to step over the others by the column bytes, which
 // not every part of a plug-in honours).
-static bool InPlace(const HostSession* session, const HostImage& image, const Rect& rect, int16 lo, int16 hi) {
+bool InPlace(const HostSession* session, const HostImage& image, const Rect& rect, int16 lo, int16 hi) {
     if (!session->settings.deliverInPlace || !InsideImage(image, rect)) return false;
     return lo == 0 && hi == image.channels - 1;
 }
 
+}  // namespace
+
 HostSession* ActiveHostSession() { return activeSession; }
 
-static bool PlanesHeld(const HostImage& image, int16 lo, int16 hi) {
+namespace {
+
+bool PlanesHeld(const HostImage& image, int16 lo, int16 hi) {
     return lo >= 0 && hi >= lo && hi < image.channels;
 }
+
+}  // namespace
 
 // One side of a data request as the plug-in receives it.
 struct Delivery {
@@ -115,9 +120,11 @@ struct Delivery {
     bool inPlace;
 };
 
+namespace {
+
 // Hands planes lo..hi of the rectangle over where `home` keeps them when the
 // host works in place, or else in a copy of the source laid out in `buffer`.
-static Delivery DeliverPlanes(HostSession* session, HostImage* home, const Rect& rect, int16 lo, int16 hi,
+Delivery DeliverPlanes(HostSession* session, HostImage* home, const Rect& rect, int16 lo, int16 hi,
                               int16 padding, std::vector<uint8_t>* buffer) {
     const HostImage& image = session->source;
     const int32 bps = image.bytesPerSample;
@@ -129,6 +136,8 @@ static Delivery DeliverPlanes(HostSession* session, HostImage* home, const Rect&
     const int32 rowBytes = Deliver(image, rect, lo, hi, padding, session->settings.rowPadding, buffer);
     return Delivery{buffer->data(), rowBytes, reportColumns ? (hi - lo + 1) * bps : 0, false};
 }
+
+}  // namespace
 
 
 // Writes what the plug-in left in the output buffer back into the result
