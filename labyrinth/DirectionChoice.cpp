@@ -11,12 +11,15 @@ void ResetDirectionOrder() {
     directionOrder[3] = directionRight;
 }
 
-static bool IsInside(int32_t width, int32_t height, int32_t column, int32_t row) {
+namespace {
+
+bool IsInside(int32_t width, int32_t height, int32_t column, int32_t row) {
     return column >= 0 && column < width && row >= 0 && row < height;
 }
 
+
 // IsClearTarget for a cell known to be inside the grid.
-static bool IsClearInside(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
+bool IsClearInside(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
                           int32_t row) {
     const int32_t left = column > 0 ? column - 1 : column;
     const int32_t right = column < width - 1 ? column + 1 : column;
@@ -30,8 +33,9 @@ static bool IsClearInside(const uint8_t* grid, int32_t width, int32_t height, in
     return true;
 }
 
+
 // IsReachableTarget for a cell known to be inside the grid.
-static bool IsReachableInside(const uint8_t* grid, int32_t width, int32_t height,
+bool IsReachableInside(const uint8_t* grid, int32_t width, int32_t height,
                               int32_t column, int32_t row) {
     const uint8_t* cells = grid + CellIndex(width, 0, row);
     if (cells[column] == Wall) return false;
@@ -60,6 +64,8 @@ static bool IsReachableInside(const uint8_t* grid, int32_t width, int32_t height
     return far[column - 1] != Wall && far[column + 1] != Wall;
 }
 
+}  // namespace
+
 bool IsClearTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
                    int32_t row) {
     return IsInside(width, height, column, row) &&
@@ -72,9 +78,11 @@ bool IsReachableTarget(const uint8_t* grid, int32_t width, int32_t height, int32
            IsReachableInside(grid, width, height, column, row);
 }
 
+namespace {
+
 // Four swaps, each with a position taken from one of four numbers drawn
 // by rand(), in the order drawn.
-static void ShuffleDirectionOrder(const int32_t draws[4]) {
+void ShuffleDirectionOrder(const int32_t draws[4]) {
     for (int32_t i = 0; i < 4; ++i) {
         const int32_t k = draws[i] % 4;
         const char letter = directionOrder[i];
@@ -83,16 +91,19 @@ static void ShuffleDirectionOrder(const int32_t draws[4]) {
     }
 }
 
+
 // Along one axis: the next lattice line after `position` (whose remainder
 // by the pitch is `rest`) towards higher coordinates when `forward`, else
 // towards lower ones; false when it lies outside 0..extent-1.
-static inline bool LatticeStep(int32_t position, int32_t rest, int32_t pitch, int32_t extent, bool forward,
+inline bool LatticeStep(int32_t position, int32_t rest, int32_t pitch, int32_t extent, bool forward,
                                int32_t* target) {
     const int32_t distance = forward ? pitch - rest : (rest != 0 ? rest : pitch);
     if (distance > (forward ? extent - 1 - position : position)) return false;
     *target = forward ? position + distance : position - distance;
     return true;
 }
+
+}  // namespace
 
 // The target of each direction is the nearest lattice point strictly beyond
 // the position on its lattice line. Distances are compared with the room left

@@ -27,9 +27,11 @@ FrontierList* CreateFrontierList(int32_t capacity, int32_t width) {
     return list;
 }
 
+namespace {
+
 // Gives the array room for newCapacity points. Nothing changes when that
 // does not fit in memory; the old array then stays valid and in place.
-static bool ResizeFrontierList(FrontierList* list, int32_t newCapacity) {
+bool ResizeFrontierList(FrontierList* list, int32_t newCapacity) {
     size_t bytes = 0;
     if (!BufferBytes(static_cast<size_t>(newCapacity), sizeof(uint32_t), &bytes)) return false;
     void* items = ResizeBuffer(list->items, bytes);
@@ -39,12 +41,15 @@ static bool ResizeFrontierList(FrontierList* list, int32_t newCapacity) {
     return true;
 }
 
+
 // Doubles the array; nothing changes when the new capacity would not fit in
 // int32.
-static bool GrowFrontierList(FrontierList* list) {
+bool GrowFrontierList(FrontierList* list) {
     if (list->capacity > INT32_MAX / 2) return false;
     return ResizeFrontierList(list, list->capacity > 0 ? list->capacity * 2 : 1);
 }
+
+}  // namespace
 
 bool ReserveFrontierList(FrontierList* list, int64_t more) {
     const int64_t wanted = int64_t(list->lastIndex) + 1 + (more > 0 ? more : 0);
