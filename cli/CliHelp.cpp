@@ -79,6 +79,7 @@ std::string HelpText(const char* program) {
            "                    Without descriptor suites (no-descriptors) the filter\n"
            "                    runs from its dialog, as such hosts run it.\n"
            "  -h, --help        show this text\n"
+           "  --version         show the program's name and version\n"
            "\n"
            "Ctrl-C (or SIGTERM) stops the run at the next point where it can stop;\n"
            "the output file is then not written. A second one ends the program at\n"

@@ -120,6 +120,8 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
         if (inlineValue) return Fail(error, name + " takes no value");
         if (name == "--help" || name == "-h") {
             options->help = true;
+        } else if (name == "--version") {
+            options->version = true;
         } else if (name == "--about") {
             options->about = true;
         } else if (name == "--dialog") {
@@ -132,7 +134,7 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
             return Fail(error, "unknown option " + name + " (see --help)");
         }
     }
-    if (options->help) return true;
+    if (options->help || options->version) return true;
     if (options->list || options->about) {
         if (!positional.empty()) return Fail(error, "unexpected argument " + positional[0]);
         if (options->list && options->about) return Fail(error, "--list and --about exclude each other");

@@ -12,6 +12,7 @@ enum ProgressMode { progressAuto, progressAlways, progressNever };
 
 struct CliOptions {
     bool help = false;
+    bool version = false;  // --version: the program and its version, nothing else
     bool about = false;   // host menu: the plug-in's About box
     bool dialog = false;  // host menu: the filter with its dialog
     bool list = false;    // print the plug-in's property list

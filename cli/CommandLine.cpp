@@ -8,6 +8,8 @@
 #include "cli/PluginList.h"
 #include "cli/ResultText.h"
 
+#include "VornVersion.h"
+
 #include <cstdio>
 
 namespace {
@@ -50,6 +52,12 @@ int RunCommandLine(int argc, char** argv) {
     if (!ParseCliOptions(argc, argv, &options, &error)) return ReportError(error, exitUsage);
     if (options.help) {
         fputs(HelpText(programName).c_str(), stdout);
+        return exitSuccess;
+    }
+    if (options.version) {
+        // "NAME VERSION" first, as tools that read versions (help2man among
+        // them) expect.
+        printf("%s %s\n", programName, VORN_VERSION_TEXT);
         return exitSuccess;
     }
     if (options.list) return ListPlugin(options);

@@ -29,6 +29,7 @@ pkg_check_modules(VORN_TIFF REQUIRED IMPORTED_TARGET libtiff-4)
 set(CLI_LIBRARY_SOURCES ${CLI_PORTABLE} ${CLI_POSIX})
 list(FILTER CLI_LIBRARY_SOURCES EXCLUDE REGEX "/cli/Main\\.cpp$")
 add_library(vorn_cli STATIC ${CLI_LIBRARY_SOURCES})
+target_include_directories(vorn_cli PRIVATE ${VORN_GENERATED_DIR})
 target_link_libraries(vorn_cli PUBLIC vorn_testhost PNG::PNG ZLIB::ZLIB PkgConfig::VORN_JPEG
                       PkgConfig::VORN_TIFF)
 add_executable(vorn ${CMAKE_SOURCE_DIR}/cli/Main.cpp)

@@ -116,6 +116,12 @@ TEST(CliOptions, DefaultsAndEveryOption) {
     CliOptions help;
     ASSERT_TRUE(Parse({"-h"}, &help, &error)) << error;
     EXPECT_TRUE(help.help);
+    CliOptions version;
+    ASSERT_TRUE(Parse({"--version"}, &version, &error)) << error;
+    EXPECT_TRUE(version.version);
+    EXPECT_FALSE(version.help);
+    CliOptions versionValue;
+    EXPECT_FALSE(Parse({"--version=2"}, &versionValue, &error));
 }
 
 TEST(CliOptions, RefusalsNameTheProblem) {

@@ -43,6 +43,15 @@ expect_error() {
 
 cp "$samples/sample.png" "$samples/disc-mask.png" .
 
+# --- the program's version, as the release names it -------------------------
+version=$(sed -n 's/^project(Vorn VERSION \([0-9][0-9.]*\) .*/\1/p' "$VORN_SOURCE_DIR/CMakeLists.txt")
+host_run --version > version.txt 2>&1
+if [ "$(head -1 version.txt | tr -d '\r')" = "vornhost $version" ]; then
+    pass "--version: vornhost $version"
+else
+    fail "--version: expected 'vornhost $version', got: $(head -3 version.txt)"
+fi
+
 # --- the filter by its property list ---------------------------------------
 host_run --list "$VORN_CROSS_DIR/$VORN_PLUGIN" > list.txt 2>&1
 if grep -q "category: *BramixPlug" list.txt && grep -q "name: *Vorn\.\.\." list.txt &&
