@@ -95,35 +95,35 @@ else
 fi
 
 # --- errors ------------------------------------------------------------
-expect_error "missing input" "cannot read absent.png" o1.png absent.png o1.png
+expect_error "missing input" o1.png absent.png o1.png
 printf 'just some text\n' > text.png
-expect_error "not a PNG" "not a PNG file" o2.png text.png o2.png
+expect_error "not a PNG" o2.png text.png o2.png
 head -c 300 "$samples/sample.png" > truncated.png
-expect_error "truncated PNG" "truncated PNG" o3.png truncated.png o3.png
+expect_error "truncated PNG" o3.png truncated.png o3.png
 cp "$samples/sample.png" flipped.png
 printf '\x55' | dd of=flipped.png bs=1 seek=2000 conv=notrunc status=none
-expect_error "corrupt PNG" "CRC mismatch in chunk IDAT" o4.png flipped.png o4.png
+expect_error "corrupt PNG" o4.png flipped.png o4.png
 "$labcheck" make 10 10 1 8 small-mask.png
-expect_error "mask of the wrong size" "the mask is 10x10 but the image is 320x240" o5.png \
+expect_error "mask of the wrong size" o5.png \
     --mask small-mask.png "$samples/sample.png" o5.png
-expect_error "colour mask" "the mask must be grayscale" o6.png --mask "$samples/sample.png" \
+expect_error "colour mask" o6.png --mask "$samples/sample.png" \
     "$samples/sample.png" o6.png
-expect_error "refused Amount" "the plug-in refused the parameters (Amount -1) (result -30100)" o7.png \
+expect_error "refused Amount" o7.png \
     --amount -1 "$samples/sample.png" o7.png
-expect_error "unwritable output" "cannot write no/such/folder/o8.png" no/such/folder/o8.png \
+expect_error "unwritable output" no/such/folder/o8.png \
     "$samples/sample.png" no/such/folder/o8.png
 cp "$samples/sample.png" same.png
-expect_error "output is the input" "is the input file" nothing.png same.png ./same.png
+expect_error "output is the input" nothing.png same.png ./same.png
 cmp -s same.png "$samples/sample.png" && pass "the input was left as it was" || fail "the input was changed"
-expect_error "unknown option" "unknown option --colour" o9.png --colour red a.png o9.png
-expect_error "bad colour" "--fg needs a colour" o10.png --fg '#12345' a.png o10.png
-expect_error "dialog natively" "need a window system" o11.png --dialog "$samples/sample.png" o11.png
-expect_error "plug-in file natively" "--plugin needs the Win32 host" o12.png --plugin x.8bf \
+expect_error "unknown option" o9.png --colour red a.png o9.png
+expect_error "bad colour" o10.png --fg '#12345' a.png o10.png
+expect_error "dialog natively" o11.png --dialog "$samples/sample.png" o11.png
+expect_error "plug-in file natively" o12.png --plugin x.8bf \
     "$samples/sample.png" o12.png
 "$labcheck" make 40000 2 1 8 wide.png
-expect_error "image too wide for the host records" "is 40000x2; the filter interface takes at most 32767" \
+expect_error "image too wide for the host records" \
     o14.png wide.png o14.png
-expect_error "--list natively" "--list needs the Win32 host" "" --list x.8bf
+expect_error "--list natively" "" --list x.8bf
 "$labcheck" make 4000 4000 1 8 large-gray.png
 # Address space running out at different points (before decoding, in
 # the plug-in's grid or list, while writing): every limit either gives a
@@ -146,7 +146,7 @@ for limit in $limits; do
             fail "address space $limit KB: success without output"
     else
         memory_failures=$((memory_failures + 1))
-        expect_error "address space $limit KB" "out of memory" o13.png large-gray.png o13.png
+        expect_error "address space $limit KB" o13.png large-gray.png o13.png
     fi
 done
 if [ -n "$limits" ]; then

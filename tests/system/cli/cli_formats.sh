@@ -113,20 +113,20 @@ convert disc.png disc-mask.tif
 check_labyrinth "a TIFF mask" deep16.tif masked.tif 10 black white disc.png
 
 # --- refusals ------------------------------------------------------------------
-expect_error "unknown output extension" "out.xyz: unknown output format" out.xyz \
+expect_error "unknown output extension" out.xyz \
     "$samples/sample.png" out.xyz
-expect_error "unknown extension refused before reading" "out.xyz: unknown output format" out.xyz \
+expect_error "unknown extension refused before reading" out.xyz \
     no-such-input.png out.xyz
-expect_error "no extension" "unknown output format" out "$samples/sample.png" out
-expect_error "alpha into JPEG" "JPEG holds no alpha channel" alpha.jpg rgba.tif alpha.jpg
-expect_error "--quality out of range" "--quality needs a whole number from 1 to 100" o.jpg \
+expect_error "no extension" out "$samples/sample.png" out
+expect_error "alpha into JPEG" alpha.jpg rgba.tif alpha.jpg
+expect_error "--quality out of range" o.jpg \
     --quality 0 "$samples/sample.png" o.jpg
-expect_error "--compression out of range" "--compression needs a whole number from 0 to 9" o.png \
+expect_error "--compression out of range" o.png \
     --compression 10 "$samples/sample.png" o.png
 printf 'GIF89a not really\n' > text.gif
-expect_error "neither PNG nor JPEG nor TIFF" "not a PNG file, nor a JPEG or TIFF file" o.png text.gif o.png
+expect_error "neither PNG nor JPEG nor TIFF" o.png text.gif o.png
 start=$(date +%s%N)
-expect_error "/dev/zero as input" "/dev/zero: not a PNG file" o.png /dev/zero o.png
+expect_error "/dev/zero as input" o.png /dev/zero o.png
 elapsed=$((($(date +%s%N) - start) / 1000000))
 [ $elapsed -lt 2000 ] && pass "/dev/zero refused at once ($elapsed ms)" || fail "/dev/zero took $elapsed ms"
 
@@ -135,7 +135,7 @@ size=$(stat -c %s photo.jpg)
 refuses_cuts "truncated JPEGs" photo.jpg cut.jpg o.png "^vorn: error: cut.jpg: " \
     2 3 10 100 300 $((size / 2)) $((size - 300)) $((size - 2))
 head -c $((size / 2)) photo.jpg > half.jpg
-expect_error "JPEG cut in half" "half.jpg: truncated JPEG" o.png half.jpg o.png
+expect_error "JPEG cut in half" o.png half.jpg o.png
 # damage_jpeg PLACE: photo.jpg with an end-of-image marker and junk at PLACE.
 damage_jpeg() {
     cp photo.jpg flip.jpg
@@ -180,34 +180,38 @@ while at < len(data):
     at += 2 + length
 open('claims-40000x20000.jpg', 'wb').write(bytes(data))
 PY
-# bounded WHAT TEXT ARGS...: refused with one line, in $bound KB, within 3 s.
+# bounded WHAT ARGS...: refused with the one line cli_formats.messages
+# gives for WHAT, in $bound KB, within 3 s.
 bounded() {
-    local what=$1 text=$2
-    shift 2
+    local what=$1
+    shift
+    expected_error "$what" || { fail "$what: no expected message"; return; }
+    local text=$expected_text
     local start elapsed
     start=$(date +%s%N)
     ( ulimit -v $bound; exec /usr/bin/time -f "%M" -o rss.txt "$vorn" "$@" ) > /dev/null 2> stderr.txt
     local status=$?
     elapsed=$((($(date +%s%N) - start) / 1000000))
     if [ $status -eq 0 ] || [ $status -ge 128 ] || [ "$(wc -l < stderr.txt)" -ne 1 ] ||
+        { [ -n "$expected_status" ] && [ $status -ne "$expected_status" ]; } ||
         ! grep -q "^vorn: error: .*$text" stderr.txt || [ -e o.png ]; then
         fail "$what: exit $status, $(head -3 stderr.txt)"
         rm -f o.png
     elif [ $elapsed -ge 3000 ]; then
         fail "$what: took $elapsed ms"
     else
-        pass "$what: $elapsed ms, peak $(tail -1 rss.txt) KB resident, in $bound KB of address space: $(cat stderr.txt)"
+        pass "$what (exit $status): $elapsed ms, peak $(tail -1 rss.txt) KB resident, in $bound KB of address space: $(cat stderr.txt)"
     fi
 }
-bounded "PNG header claiming 40000x20000" "at most 32767 pixels a side" claims-40000x20000.png o.png
-bounded "TIFF header claiming 40000x20000" "at most 32767 pixels a side" claims-40000x20000.tif o.png
-bounded "JPEG header claiming 40000x20000" "at most 32767 pixels a side" claims-40000x20000.jpg o.png
-bounded "PNG bomb (100x100, inflates to 1 GB)" "bomb.png: corrupt PNG: more image data" bomb.png o.png
+bounded "PNG header claiming 40000x20000" claims-40000x20000.png o.png
+bounded "TIFF header claiming 40000x20000" claims-40000x20000.tif o.png
+bounded "JPEG header claiming 40000x20000" claims-40000x20000.jpg o.png
+bounded "PNG bomb (100x100, inflates to 1 GB)" bomb.png o.png
 "$labcheck" make 100 100 1 8 small.png
-bounded "PNG bomb as a mask" "bomb.png: corrupt PNG: more image data" --mask bomb.png small.png o.png
-bounded "mask header claiming 40000x20000" "at most 32767 pixels a side" --mask claims-40000x20000.tif \
+bounded "PNG bomb as a mask" --mask bomb.png small.png o.png
+bounded "mask header claiming 40000x20000" --mask claims-40000x20000.tif \
     small.png o.png
-bounded "mask of the wrong size, refused from its header" "the mask is 320x240 but the image is 100x100" \
+bounded "mask of the wrong size, refused from its header" \
     --mask "$samples/disc-mask.png" small.png o.png
 
 finish_checks

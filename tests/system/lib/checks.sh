@@ -43,14 +43,41 @@ check_labyrinth() {
     if report=$("$labcheck" check "$@"); then pass "$what: $report"; else fail "$what: $report"; fi
 }
 
-# expect_error WHAT TEXT OUTPUT ARGS...: runs "$vorn" ARGS (behind the
-# command in the array runner, when the script sets one) and expects one
-# line on stderr beginning with "vorn: error:" and holding TEXT, an exit
-# status from 1 to 127 (not a signal), an existing OUTPUT left as it was,
-# no new OUTPUT and no temporary file beside it.
+# expected_error WHAT: looks WHAT up in the script's messages file (SCRIPT.messages
+# beside it: case, exit status, pattern, tab-separated; a case with * matches any
+# text there) and sets expected_status ("" for any failure status) and
+# expected_text. A case that is not in the file is a fault of the test.
+messages_file="${messages_file:-${0%.sh}.messages}"
+expected_error() {
+    local what=$1 key status text found=0
+    while IFS=$'\t' read -r key status text; do
+        [[ -z "$key" || "$key" == \#* ]] && continue
+        # shellcheck disable=SC2053
+        if [[ "$what" == $key ]]; then
+            found=1
+            break
+        fi
+    done < "$messages_file"
+    if [ $found -eq 0 ]; then
+        echo "no expected message for '$what' in $messages_file" >&2
+        return 1
+    fi
+    expected_status=$status
+    [ "$expected_status" = "?" ] && expected_status=""
+    expected_text=$text
+}
+
+# expect_error WHAT OUTPUT ARGS...: runs "$vorn" ARGS (behind the command
+# in the array runner, when the script sets one) and expects one line on
+# stderr beginning with "vorn: error:" and holding the text the messages
+# file gives for WHAT, its exit status (or any from 1 to 127 where it gives
+# none; never a signal), an existing OUTPUT left as it was, no new OUTPUT
+# and no temporary file beside it.
 expect_error() {
-    local what=$1 text=$2 output=$3
-    shift 3
+    local what=$1 output=$2
+    shift 2
+    expected_error "$what" || { fail "$what: no expected message"; return 0; }
+    local text=$expected_text
     local before="" folder=0
     [ -d "$output" ] && folder=1
     if [ -f "$output" ]; then
@@ -65,6 +92,8 @@ expect_error() {
         fail "$what: exit 0"
     elif [ $status -ge 128 ]; then
         fail "$what: killed by signal $((status - 128)): $(head -5 stderr.txt)"
+    elif [ -n "$expected_status" ] && [ $status -ne "$expected_status" ]; then
+        fail "$what: exit $status, expected $expected_status: $(head -5 stderr.txt)"
     elif [ "$lines" -ne 1 ] || ! grep -q "^vorn: error: .*$text" stderr.txt; then
         fail "$what: expected one line with '$text', got: $(head -5 stderr.txt)"
     elif [ -n "$before" ] && ! cmp -s "$before" "$output"; then

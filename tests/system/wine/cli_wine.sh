@@ -23,14 +23,19 @@ source "$VORN_SOURCE_DIR/tests/system/lib/checks.sh"
 
 host_run() { run_wine 120 "$host" "$@"; }
 
-# expect_error WHAT TEXT OUTPUT ARGS...
+# expect_error WHAT OUTPUT ARGS...: as in lib/checks.sh, for vornhost under
+# Wine, with the texts of cli_wine.messages.
 expect_error() {
-    local what=$1 text=$2 output=$3
-    shift 3
+    local what=$1 output=$2
+    shift 2
+    expected_error "$what" || { fail "$what: no expected message"; return 0; }
+    local text=$expected_text
     host_run "$@" > stdout.txt 2> stderr.txt
     local status=$?
     if [ $status -eq 0 ]; then
         fail "$what: exit 0"
+    elif [ -n "$expected_status" ] && [ $status -ne "$expected_status" ]; then
+        fail "$what: exit $status, expected $expected_status: $(cat stderr.txt)"
     elif [ "$(grep -c '^vornhost: error:' stderr.txt)" -ne 1 ] ||
         ! grep -q "^vornhost: error: .*$text" stderr.txt; then
         fail "$what: expected one error line with '$text', got: $(cat stderr.txt)"
@@ -86,11 +91,11 @@ if "$labcheck" same plain.png named.png; then pass "--plugin loads the named fil
 
 # --- files that are no filter, and errors ---------------------------------
 cp "$host" not-a-filter.8bf
-expect_error "a program renamed .8bf" "no plug-in property list (PiPL), so it is no filter plug-in" \
+expect_error "a program renamed .8bf" \
     o1.png --plugin not-a-filter.8bf sample.png o1.png
-expect_error "--list of a program" "no plug-in property list" "" --list not-a-filter.8bf
+expect_error "--list of a program" "" --list not-a-filter.8bf
 printf 'not a library\n' > text.8bf
-expect_error "a text file renamed .8bf" "is not a Windows library, so it is no filter plug-in" \
+expect_error "a text file renamed .8bf" \
     o2.png --plugin text.8bf sample.png o2.png
 mkdir lonely
 cp "$host" lonely/
@@ -101,11 +106,11 @@ else
     fail "no plug-in beside the program: $(cat lonely.txt)"
 fi
 head -c 300 sample.png > truncated.png
-expect_error "truncated PNG" "truncated PNG" o4.png truncated.png o4.png
-expect_error "refused Amount" "refused the parameters (Amount -2) (result -30100)" o5.png \
+expect_error "truncated PNG" o4.png truncated.png o4.png
+expect_error "refused Amount" o5.png \
     --amount -2 sample.png o5.png
-expect_error "unwritable output" "cannot write no/such/o6.png" no/such/o6.png sample.png no/such/o6.png
-expect_error "output is the input" "is the input file" "" sample.png sample.png
+expect_error "unwritable output" no/such/o6.png sample.png no/such/o6.png
+expect_error "output is the input" "" sample.png sample.png
 cmp -s sample.png "$samples/sample.png" && pass "the input was left as it was" || fail "the input was changed"
 
 # --- endpoints, seeds and several files ----------------------------------
