@@ -18,17 +18,17 @@
 //
 // Usage: bench_filterpass [--quick] [--no-gmic] [--no-float]
 //   --quick: 1 and 12 megapixels, one round, smaller G'MIC mazes.
+#include "filter/FilterPass.h"
 #include "entry/FilterInstance.h"
 #include "entry/HostKind.h"
 #include "entry/Parameters.h"
-#include "filter/FilterPass.h"
 #include "filter/PaintLabyrinth.h"
 #include "host/HostSamples.h"
 #include "labyrinth/Labyrinth.h"
-#include "tests/support/FilterReference.h"
-#include "tests/support/PassRecord.h"
 #include "tests/support/CountingHeap.h"
+#include "tests/support/FilterReference.h"
 #include "tests/support/LabyrinthCalls.h"
+#include "tests/support/PassRecord.h"
 
 #include <chrono>
 #include <cmath>
@@ -86,9 +86,10 @@ void SetUp(BenchImage* image, int16 mode, int32_t width, int32_t height) {
         for (size_t i = 1; i < bytes; i += 2) image->in[i] &= 0x7F;  // 0..32767
     }
     image->out.assign(bytes, 0);
-    SetUpPassRecord(image, PassImage{mode, 3, width, height, image->in.data(), rowBytes,
-                                     image->out.data(), rowBytes},
-                    defaultAmount);  // each run sets its own
+    SetUpPassRecord(
+        image,
+        PassImage{mode, 3, width, height, image->in.data(), rowBytes, image->out.data(), rowBytes},
+        defaultAmount);  // each run sets its own
     image->record.abortProc = NeverAbort;
 }
 
@@ -207,8 +208,8 @@ void StartGmic(Gmic* gmic, const Options& options) {
 // A maze of ceil(width / cell) x ceil(height / cell) cells of `cell`
 // pixels: the smallest G'MIC maze covering the image.
 GmicTiming TimeGmicMaze(Gmic* gmic, int32_t width, int32_t height, int32_t cell) {
-    const std::string key = std::to_string(width) + "x" + std::to_string(height) + "/" +
-                            std::to_string(cell);
+    const std::string key =
+        std::to_string(width) + "x" + std::to_string(height) + "/" + std::to_string(cell);
     auto found = gmic->measured.find(key);
     if (found != gmic->measured.end()) return found->second;
     GmicTiming timing;
@@ -221,9 +222,9 @@ GmicTiming TimeGmicMaze(Gmic* gmic, int32_t width, int32_t height, int32_t cell)
         runRows = int64_t(std::ceil(rows * shrink));
         timing.scaled = true;
     }
-    const double seconds = TimeCommand("gmic -v - maze " + std::to_string(runColumns) + "," +
-                                       std::to_string(runRows) + "," + std::to_string(cell) +
-                                       " -rm");
+    const double seconds =
+        TimeCommand("gmic -v - maze " + std::to_string(runColumns) + "," + std::to_string(runRows) +
+                    "," + std::to_string(cell) + " -rm");
     if (seconds >= 0) {
         const double net = seconds - gmic->startUp > 0 ? seconds - gmic->startUp : 0;
         timing.seconds = net * double(columns * rows) / double(runColumns * runRows);
@@ -290,13 +291,14 @@ void Measure(const Options& options, Gmic* gmic, const char* sizeName, int32_t w
                              maze.seconds / after.seconds);
                 }
                 const double rest = after.seconds - generation[key];
-                printf("%-6s %-6s %3d %-7s | %8.1f %7.1f | %8.1f %6.1f | %7.1f %6.1f %6.1f | %5.2f | "
-                       "%8s %5s | %9s %7s\n",
-                       sizeName, mode == plugInModeRGBColor ? "8-bit" : "16-bit", amount,
-                       selection ? "ellipse" : "none", after.seconds * 1e3, megapixels / after.seconds,
-                       generation[key] * 1e3, write * 1e3, copy * 1e3, after.seconds / copy,
-                       (rest > 0 ? rest : 0) / copy, after.bytesPerPixel, beforeText, beforeBytes,
-                       mazeText, mazeRatio);
+                printf(
+                    "%-6s %-6s %3d %-7s | %8.1f %7.1f | %8.1f %6.1f | %7.1f %6.1f %6.1f | %5.2f | "
+                    "%8s %5s | %9s %7s\n",
+                    sizeName, mode == plugInModeRGBColor ? "8-bit" : "16-bit", amount,
+                    selection ? "ellipse" : "none", after.seconds * 1e3, megapixels / after.seconds,
+                    generation[key] * 1e3, write * 1e3, copy * 1e3, after.seconds / copy,
+                    (rest > 0 ? rest : 0) / copy, after.bytesPerPixel, beforeText, beforeBytes,
+                    mazeText, mazeRatio);
                 fflush(stdout);
             }
         }
@@ -308,9 +310,12 @@ void Measure(const Options& options, Gmic* gmic, const char* sizeName, int32_t w
 int main(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "--quick") == 0) options.quick = true;
-        else if (strcmp(argv[i], "--no-gmic") == 0) options.gmic = false;
-        else if (strcmp(argv[i], "--no-float") == 0) options.before = false;
+        if (strcmp(argv[i], "--quick") == 0)
+            options.quick = true;
+        else if (strcmp(argv[i], "--no-gmic") == 0)
+            options.gmic = false;
+        else if (strcmp(argv[i], "--no-float") == 0)
+            options.before = false;
         else {
             printf("usage: %s [--quick] [--no-gmic] [--no-float]\n", argv[0]);
             return 2;
@@ -319,15 +324,16 @@ int main(int argc, char** argv) {
     Gmic gmic;
     StartGmic(&gmic, options);
     if (options.gmic && !gmic.available) printf("gmic not found: no G'MIC column\n\n");
-    printf("pass: the whole filter pass, best of %s; gen: BuildLabyrinth alone; write: the\n"
-           "output written from the grid (the part after the last abortProc poll); copy:\n"
-           "memcpy of the same input into the same output; x copy: pass / copy; rest x:\n"
-           "(pass - gen) / copy, all but the generation; B/px: peak working memory per\n"
-           "pixel; float: the float-plane pass of the tests with today's generator (time,\n"
-           "B/px); G'MIC: gmic maze of the same size and cell size (Amount + 1), less\n"
-           "start-up; x pass: G'MIC / pass. ~ marks G'MIC times scaled from a maze of %lld\n"
-           "cells.\n\n",
-           options.quick ? "1 round" : "3 rounds (1 at 50 MP)", (long long)gmic.cellLimit);
+    printf(
+        "pass: the whole filter pass, best of %s; gen: BuildLabyrinth alone; write: the\n"
+        "output written from the grid (the part after the last abortProc poll); copy:\n"
+        "memcpy of the same input into the same output; x copy: pass / copy; rest x:\n"
+        "(pass - gen) / copy, all but the generation; B/px: peak working memory per\n"
+        "pixel; float: the float-plane pass of the tests with today's generator (time,\n"
+        "B/px); G'MIC: gmic maze of the same size and cell size (Amount + 1), less\n"
+        "start-up; x pass: G'MIC / pass. ~ marks G'MIC times scaled from a maze of %lld\n"
+        "cells.\n\n",
+        options.quick ? "1 round" : "3 rounds (1 at 50 MP)", (long long)gmic.cellLimit);
     PrintHeader();
     Measure(options, &gmic, "1 MP", 1000, 1000);
     Measure(options, &gmic, "12 MP", 4000, 3000);

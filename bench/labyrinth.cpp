@@ -56,12 +56,13 @@ void Measure(std::vector<uint8_t>& grid, int32_t width, int32_t height, int32_t 
     const double megapixels = static_cast<double>(width) * height / 1e6;
     size_t walls = 0;
     for (uint8_t cell : grid) walls += cell == Wall;
-    printf("%6dx%-6d pitch %3d %-7s | seed %8.1f ms grow %9.1f ms | %7.2f ms/MP | "
-           "seeds %9d room %9d entries, %8.1f MB allocated | walls %5.1f%%%s\n",
-           width, height, pitch, mask ? "ellipse" : "none", seedMs, growMs,
-           totalMs / megapixels, seeds, list->capacity,
-           list->capacity * static_cast<double>(sizeof(uint32_t)) / (1024.0 * 1024.0),
-           100.0 * walls / grid.size(), grown ? "" : "  OUT OF MEMORY");
+    printf(
+        "%6dx%-6d pitch %3d %-7s | seed %8.1f ms grow %9.1f ms | %7.2f ms/MP | "
+        "seeds %9d room %9d entries, %8.1f MB allocated | walls %5.1f%%%s\n",
+        width, height, pitch, mask ? "ellipse" : "none", seedMs, growMs, totalMs / megapixels,
+        seeds, list->capacity,
+        list->capacity * static_cast<double>(sizeof(uint32_t)) / (1024.0 * 1024.0),
+        100.0 * walls / grid.size(), grown ? "" : "  OUT OF MEMORY");
     fflush(stdout);
     DestroyFrontierList(list);
 }

@@ -20,7 +20,9 @@ struct Sink {
     size_t bytes = 0;
 };
 
-void Count(png_structp png, png_bytep, size_t length) { static_cast<Sink*>(png_get_io_ptr(png))->bytes += length; }
+void Count(png_structp png, png_bytep, size_t length) {
+    static_cast<Sink*>(png_get_io_ptr(png))->bytes += length;
+}
 void NoFlush(png_structp) {}
 
 // Encodes 8-bit RGB rows to nowhere; answers the size, sets the time.
@@ -57,7 +59,8 @@ int main(int argc, char** argv) {
         WholeImage image;
         std::string error;
         if (!ReadImageFile(argv[1], &image, &error) || image.channels != 3 || image.bitDepth != 8) {
-            fprintf(stderr, "bench_pngencode: %s\n", error.empty() ? "needs an 8-bit RGB PNG" : error.c_str());
+            fprintf(stderr, "bench_pngencode: %s\n",
+                    error.empty() ? "needs an 8-bit RGB PNG" : error.c_str());
             return 1;
         }
         width = image.width;
@@ -74,9 +77,12 @@ int main(int argc, char** argv) {
         const char* name;
         int flags;
     };
-    const Filter filters[] = {{"none", PNG_FILTER_NONE}, {"sub", PNG_FILTER_SUB}, {"up", PNG_FILTER_UP},
+    const Filter filters[] = {{"none", PNG_FILTER_NONE},
+                              {"sub", PNG_FILTER_SUB},
+                              {"up", PNG_FILTER_UP},
                               {"adaptive", PNG_ALL_FILTERS}};
-    printf("PNG encoding of %dx%d 8-bit RGB (%.1f MB raw), best of 3\n", width, height, pixels.size() / 1e6);
+    printf("PNG encoding of %dx%d 8-bit RGB (%.1f MB raw), best of 3\n", width, height,
+           pixels.size() / 1e6);
     printf("%-6s %-9s %10s %12s\n", "level", "filter", "ms", "bytes");
     for (int level : {0, 1, 2, 3, 6, 9}) {
         for (const Filter& filter : filters) {

@@ -4,10 +4,17 @@
 
 std::string HelpText(const char* program) {
     const std::string p = program;
-    return "Usage: " + p + " [OPTIONS] INPUT OUTPUT\n"
-           "       " + p + " [OPTIONS] INPUT... -o DIR [--format EXT]\n"
-           "       " + p + " --list PLUGIN.8bf\n"
-           "       " + p + " --about [--plugin PLUGIN.8bf]\n"
+    return "Usage: " + p +
+           " [OPTIONS] INPUT OUTPUT\n"
+           "       " +
+           p +
+           " [OPTIONS] INPUT... -o DIR [--format EXT]\n"
+           "       " +
+           p +
+           " --list PLUGIN.8bf\n"
+           "       " +
+           p +
+           " --about [--plugin PLUGIN.8bf]\n"
            "\n"
            "Runs the Vorn filter plug-in on an image, as an image editor runs a\n"
            "recorded filter step: the filter rectangle (the whole image, or the\n"
@@ -75,7 +82,9 @@ std::string HelpText(const char* program) {
            "                    (vornhost only)\n"
            "  --about           show the plug-in's About box (vornhost only)\n"
            "  --host-profile NAME  hand the plug-in what a kind of host hands it\n"
-           "                    (NAME or NAME,NAME...; default photoshop): " + HostProfileNames() + ".\n"
+           "                    (NAME or NAME,NAME...; default photoshop): " +
+           HostProfileNames() +
+           ".\n"
            "                    Without descriptor suites (no-descriptors) the filter\n"
            "                    runs from its dialog, as such hosts run it.\n"
            "  -h, --help        show this text\n"
@@ -84,7 +93,9 @@ std::string HelpText(const char* program) {
            "Ctrl-C (or SIGTERM) stops the run at the next point where it can stop;\n"
            "the output file is then not written. A second one ends the program at\n"
            "once, leaving no partial or temporary file. Errors are reported on one\n"
-           "line beginning with '" + p + ": error:'; a name that holds blanks, quotes\n"
+           "line beginning with '" +
+           p +
+           ": error:'; a name that holds blanks, quotes\n"
            "or control characters is shown quoted, with \\n and the like.\n"
            "\n"
            "Exit status: 0 success (every file, with -o), 1 error, 2 bad command line,\n"

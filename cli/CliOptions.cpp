@@ -24,13 +24,16 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions* o
     if (name == "--amount") {
         int64_t amount;
         if (!ParseWholeNumber(value, -32768, 32767, &amount))
-            return Fail(error, "--amount needs a whole number from -32768 to 32767, not '" + value +
-                                   "'");
+            return Fail(error,
+                        "--amount needs a whole number from -32768 to 32767, not '" + value + "'");
         options->amount = int16(amount);
     } else if (name == "--fg" || name == "--bg") {
         RGBColor colour;
         if (!ParseColor(value, &colour))
-            return Fail(error, name + " needs a colour such as #rrggbb, #rrrrggggbbbb or a name (black, white, red, ...), not '" + value + "'");
+            return Fail(error, name +
+                                   " needs a colour such as #rrggbb, #rrrrggggbbbb or a name "
+                                   "(black, white, red, ...), not '" +
+                                   value + "'");
         (name == "--fg" ? options->foreground : options->background) = colour;
     } else if (name == "--mask") {
         options->maskPath = value;
@@ -49,7 +52,8 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions* o
     } else if (name == "--compression") {
         int64_t level;
         if (!ParseWholeNumber(value, 0, 9, &level))
-            return Fail(error, "--compression needs a whole number from 0 to 9, not '" + value + "'");
+            return Fail(error,
+                        "--compression needs a whole number from 0 to 9, not '" + value + "'");
         options->pngCompression = int32_t(level);
     } else if (name == "--plugin") {
         options->pluginPath = value;
@@ -137,18 +141,21 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
     if (options->help || options->version) return true;
     if (options->list || options->about) {
         if (!positional.empty()) return Fail(error, "unexpected argument " + positional[0]);
-        if (options->list && options->about) return Fail(error, "--list and --about exclude each other");
+        if (options->list && options->about)
+            return Fail(error, "--list and --about exclude each other");
         return true;
     }
     if (!options->outputDir.empty()) {
-        if (positional.empty()) return Fail(error, "INPUT... are needed before -o DIR (see --help)");
+        if (positional.empty())
+            return Fail(error, "INPUT... are needed before -o DIR (see --help)");
         options->inputs = positional;
         return true;
     }
     if (!options->format.empty()) return Fail(error, "--format goes with -o DIR (see --help)");
     if (positional.size() != 2)
-        return Fail(error, positional.size() < 2 ? "INPUT.png and OUTPUT.png are needed (see --help)"
-                                                 : "unexpected argument " + positional[2]);
+        return Fail(error, positional.size() < 2
+                               ? "INPUT.png and OUTPUT.png are needed (see --help)"
+                               : "unexpected argument " + positional[2]);
     options->input = positional[0];
     options->output = positional[1];
     return true;

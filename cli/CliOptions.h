@@ -13,9 +13,9 @@ enum ProgressMode { progressAuto, progressAlways, progressNever };
 struct CliOptions {
     bool help = false;
     bool version = false;  // --version: the program and its version, nothing else
-    bool about = false;   // host menu: the plug-in's About box
-    bool dialog = false;  // host menu: the filter with its dialog
-    bool list = false;    // print the plug-in's property list
+    bool about = false;    // host menu: the plug-in's About box
+    bool dialog = false;   // host menu: the filter with its dialog
+    bool list = false;     // print the plug-in's property list
     std::string listPath;
     std::string pluginPath;  // empty: the default plug-in
     std::string maskPath;
@@ -32,7 +32,7 @@ struct CliOptions {
     bool seedGiven = false;
     uint32_t seed = 0;
     ProgressMode progress = progressAuto;
-    std::string hostProfile;  // empty: Photoshop-like (testhost/HostProfiles.h)
+    std::string hostProfile;      // empty: Photoshop-like (testhost/HostProfiles.h)
     int32_t jpegQuality = 92;     // --quality, 1..100
     int32_t pngCompression = -1;  // --compression, 0..9; -1: the default
 };

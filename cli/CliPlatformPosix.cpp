@@ -1,15 +1,15 @@
 #include "cli/CliPlatform.h"
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <pthread.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 const char* const programName = "vorn";
 const char* const pathSeparators = "/";
@@ -75,7 +75,8 @@ uint32_t CurrentProcessId() { return uint32_t(getpid()); }
 uint32_t FreshSeed() {
     timespec now = {};
     clock_gettime(CLOCK_REALTIME, &now);
-    return uint32_t(now.tv_sec) ^ (uint32_t(now.tv_nsec) * 2654435761u) ^ (CurrentProcessId() << 16);
+    return uint32_t(now.tv_sec) ^ (uint32_t(now.tv_nsec) * 2654435761u) ^
+           (CurrentProcessId() << 16);
 }
 
 bool MoveFileOver(const std::string& from, const std::string& to, std::string* reason) {

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#include <cerrno>
+#include <cstring>
 
 const char* const programName = "vornhost";
 const char* const pathSeparators = "\\/:";
@@ -37,8 +37,9 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 }
 
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
-    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool ok = GetFileInformationByHandle(file, info) != 0;
     CloseHandle(file);
@@ -79,8 +80,9 @@ bool InspectOutput(const std::string& path, std::string* finalPath, OutputKind* 
         *reason = "is a folder";
         return false;
     }
-    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         *kind = outputNewFile;
         return true;

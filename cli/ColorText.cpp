@@ -10,9 +10,9 @@ struct NamedColour {
 };
 
 const NamedColour namedColours[] = {
-    {"black", 0, 0, 0},       {"white", 255, 255, 255}, {"red", 255, 0, 0},
-    {"green", 0, 255, 0},     {"blue", 0, 0, 255},      {"yellow", 255, 255, 0},
-    {"cyan", 0, 255, 255},    {"magenta", 255, 0, 255}, {"gray", 128, 128, 128},
+    {"black", 0, 0, 0},      {"white", 255, 255, 255}, {"red", 255, 0, 0},
+    {"green", 0, 255, 0},    {"blue", 0, 0, 255},      {"yellow", 255, 255, 0},
+    {"cyan", 0, 255, 255},   {"magenta", 255, 0, 255}, {"gray", 128, 128, 128},
     {"grey", 128, 128, 128},
 };
 

@@ -32,7 +32,8 @@ int ListPlugin(const CliOptions& options) {
     for (const PiplProperties& list : lists) {
         if (list.kind == piplKindFilter) return exitSuccess;
     }
-    return ReportError(QuotePath(options.listPath) + " holds no filter (no property list of kind 8BFM)");
+    return ReportError(QuotePath(options.listPath) +
+                       " holds no filter (no property list of kind 8BFM)");
 }
 
 }  // namespace

@@ -117,7 +117,9 @@ bool ReadInput(FilterJob* job, FILE* in) {
                 " has one; name a .png or .tif output";
         ok = false;
     }
-    if (ok) ok = DecodeIntoHost(decoder, info, &job->image, &job->transfer, PhaseRows(job->run), &error);
+    if (ok)
+        ok =
+            DecodeIntoHost(decoder, info, &job->image, &job->transfer, PhaseRows(job->run), &error);
     CloseImageDecoder(decoder);
     job->filterRect = Rect{0, 0, int16(info.height), int16(info.width)};
     return ok;
@@ -292,8 +294,8 @@ int FilterImage(const CliOptions& options, const std::string& input, const std::
     run.progress.enabled = WantProgress(options);
     run.progress.delaySeconds = options.progress == progressAlways ? 0 : autoProgressDelay;
     run.progress.stream = stderr;
-    run.progress.label = label.empty() ? std::string(programName)
-                                       : std::string(programName) + ": " + label;
+    run.progress.label =
+        label.empty() ? std::string(programName) : std::string(programName) + ": " + label;
     BeginProgress(&run.progress);
     FilterJob job;
     job.options = &options;
@@ -302,9 +304,10 @@ int FilterImage(const CliOptions& options, const std::string& input, const std::
     job.run = &run;
     const int status = FilterOne(&job);
     const std::string& message = job.message;
-    const std::string written = label.empty() ? std::string()
-                                              : run.progress.label + " -> " + QuotePath(output) +
-                                                    "  " + SecondsText(ProgressSeconds(&run.progress));
+    const std::string written = label.empty()
+                                    ? std::string()
+                                    : run.progress.label + " -> " + QuotePath(output) + "  " +
+                                          SecondsText(ProgressSeconds(&run.progress));
     // A drawn progress line ends as the file's one line: written (several
     // files), as it stood (one file), or the error or interruption.
     std::string last = written;

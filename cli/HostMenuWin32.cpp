@@ -6,8 +6,8 @@
 // stays live during preview renders.
 #include "cli/HostMenu.h"
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 namespace {
 

@@ -50,7 +50,8 @@ const char* FormatName(ImageFormat format) {
 bool OutputFormatFor(const std::string& path, ImageFormat* format, std::string* error) {
     if (!FormatFromExtension(path, format)) {
         *error = path + ": unknown output format; name the output .png, .jpg, .jpeg, .tif or .tiff";
-        if (!FormatAvailable(imageFormatJpeg)) *error = path + ": unknown output format; name the output .png";
+        if (!FormatAvailable(imageFormatJpeg))
+            *error = path + ": unknown output format; name the output .png";
         return false;
     }
     if (!FormatAvailable(*format)) {
@@ -65,8 +66,8 @@ bool FormatFromSignature(const uint8_t* bytes, size_t size, ImageFormat* format)
         *format = imageFormatPng;
     } else if (size >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
         *format = imageFormatJpeg;
-    } else if (size >= 4 && ((bytes[0] == 'I' && bytes[1] == 'I' && (bytes[2] == 42 || bytes[2] == 43) &&
-                              bytes[3] == 0) ||
+    } else if (size >= 4 && ((bytes[0] == 'I' && bytes[1] == 'I' &&
+                              (bytes[2] == 42 || bytes[2] == 43) && bytes[3] == 0) ||
                              (bytes[0] == 'M' && bytes[1] == 'M' && bytes[2] == 0 &&
                               (bytes[3] == 42 || bytes[3] == 43)))) {
         *format = imageFormatTiff;  // classic or BigTIFF, either byte order
@@ -95,7 +96,8 @@ bool CheckImageHeader(const ImageInfo& info, const std::string& name, std::strin
     // The host keeps the image and the filter's output (each the decoded
     // size), and the filter a byte a pixel of its own.
     const uint64_t pixels = uint64_t(info.width) * uint64_t(info.height);
-    const uint64_t needed = 2 * pixels * uint64_t(info.channels) * uint64_t(info.bitDepth / 8) + pixels;
+    const uint64_t needed =
+        2 * pixels * uint64_t(info.channels) * uint64_t(info.bitDepth / 8) + pixels;
     const uint64_t available = AvailableMemoryBytes();
     if (needed > available || needed > uint64_t(SIZE_MAX) / 2) {
         const uint64_t mebibyte = 1024 * 1024;
@@ -115,7 +117,8 @@ void KeepOnOneLine(std::string* text) {
 
 bool FinishRow(const RowTarget& target, int32_t row, int32_t rows, const uint8_t* samples,
                std::string* error) {
-    if (target.sink != nullptr && !target.sink(target.sinkContext, row, samples, error)) return false;
+    if (target.sink != nullptr && !target.sink(target.sinkContext, row, samples, error))
+        return false;
     const bool band = (row + 1) % 64 == 0 || row + 1 == rows;
     if (band && target.progress.onRows != nullptr &&
         !target.progress.onRows(target.progress.context, row + 1, rows)) {
@@ -134,8 +137,8 @@ bool EncodedRow(const RowProgress& progress, int32_t row, int32_t rows, std::str
     return true;
 }
 
-bool OpenImageDecoder(FILE* file, const std::string& name, ImageDecoder** decoder,
-                      ImageInfo* info, std::string* error) {
+bool OpenImageDecoder(FILE* file, const std::string& name, ImageDecoder** decoder, ImageInfo* info,
+                      std::string* error) {
     *decoder = nullptr;
     ImageDecoder* opened = new (std::nothrow) ImageDecoder();
     if (opened == nullptr) {

@@ -47,8 +47,8 @@ struct ImageDecoder;  // opaque
 // Reads the signature and the header only (format found from the content); refuses,
 // with one line and before any image-sized allocation, dimensions above the host
 // interface's limit or beyond what can be allocated.
-bool OpenImageDecoder(FILE* file, const std::string& name, ImageDecoder** decoder,
-                      ImageInfo* info, std::string* error);
+bool OpenImageDecoder(FILE* file, const std::string& name, ImageDecoder** decoder, ImageInfo* info,
+                      std::string* error);
 // Decodes every row straight into the caller's rows (rowStride bytes apart).
 bool DecodeImageRows(ImageDecoder* decoder, uint8_t* firstRow, size_t rowStride,
                      RowProgress progress, std::string* error);

@@ -53,7 +53,8 @@ void HostScaleRows(HostImage* image, HostTransfer* transfer) {
             uint16 file;
             memcpy(&file, row + i * 2, 2);
             const uint16 host = HostFromPng16(file);
-            if (file != LowestFileValueFor(host)) transfer->lowBits[index / 8] |= uint8_t(1u << (index % 8));
+            if (file != LowestFileValueFor(host))
+                transfer->lowBits[index / 8] |= uint8_t(1u << (index % 8));
             memcpy(row + i * 2, &host, 2);
         }
     }
@@ -70,7 +71,8 @@ bool DecodeIntoHost(ImageDecoder* decoder, const ImageInfo& info, HostImage* ima
     transfer->info = info;
     try {
         image->samples.resize(size_t(image->rowBytes) * size_t(info.height));
-        if (info.bitDepth == 16) transfer->lowBits.reserve((size_t(rowBytes / 2) * size_t(info.height) + 7) / 8);
+        if (info.bitDepth == 16)
+            transfer->lowBits.reserve((size_t(rowBytes / 2) * size_t(info.height) + 7) / 8);
     } catch (const std::bad_alloc&) {
         *error = "out of memory for a " + std::to_string(info.width) + "x" +
                  std::to_string(info.height) + " image";

@@ -8,7 +8,5 @@ int main(int argc, char** argv) {
     // there ends the run with a message instead of an abort.
     try {
         return RunCommandLine(argc, argv);
-    } catch (const std::bad_alloc&) {
-        return ReportError("out of memory", exitFailure);
-    }
+    } catch (const std::bad_alloc&) { return ReportError("out of memory", exitFailure); }
 }

@@ -1,8 +1,8 @@
 #include "cli/MemoryLimit.h"
 
+#include <sys/resource.h>
 #include <cstdio>
 #include <cstring>
-#include <sys/resource.h>
 
 namespace {
 

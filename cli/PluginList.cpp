@@ -46,7 +46,8 @@ std::string Describe(const PiplProperties& list) {
 
 }  // namespace
 
-std::string DescribePropertyLists(const std::string& path, const std::vector<PiplProperties>& lists) {
+std::string DescribePropertyLists(const std::string& path,
+                                  const std::vector<PiplProperties>& lists) {
     std::string text;
     for (size_t i = 0; i < lists.size(); ++i) {
         text += path;

@@ -6,4 +6,5 @@
 #include <string>
 #include <vector>
 
-std::string DescribePropertyLists(const std::string& path, const std::vector<PiplProperties>& lists);
+std::string DescribePropertyLists(const std::string& path,
+                                  const std::vector<PiplProperties>& lists);

@@ -32,11 +32,11 @@ struct PngState {
     uint8_t storedCrc[4] = {};
     bool crcFailed = false;
     char badChunk[5] = {};
-    bool rowsDone = false;         // the last row is being read, or done
-    uint64_t allowedAfterRows = 0; // image data the last row may still need, and some
-    uint64_t dataAfterRows = 0;    // image data bytes read since
+    bool rowsDone = false;          // the last row is being read, or done
+    uint64_t allowedAfterRows = 0;  // image data the last row may still need, and some
+    uint64_t dataAfterRows = 0;     // image data bytes read since
     bool excess = false;
-    bool endSeen = false;          // IEND complete
+    bool endSeen = false;  // IEND complete
 };
 
 // Compressed image data that may follow the last row: the end of the
@@ -64,7 +64,8 @@ void TrackBytes(PngState* state, const uint8_t* data, size_t size) {
         if (at < 8 + state->chunkLength) {
             const uint64_t left = 8 + state->chunkLength - at;
             const size_t step = size_t(left < size ? left : size);
-            if (state->rowsDone && memcmp(state->chunkHead + 4, "IDAT", 4) == 0) state->dataAfterRows += step;
+            if (state->rowsDone && memcmp(state->chunkHead + 4, "IDAT", 4) == 0)
+                state->dataAfterRows += step;
             state->crc = uint32_t(crc32(state->crc, data, uInt(step)));
             data += step;
             size -= step;
@@ -147,13 +148,13 @@ std::string ReadReason(const PngState& state, const std::string& name) {
         const std::string chunk = colon == std::string::npos ? "?" : text.substr(0, colon);
         return name + ": corrupt PNG: CRC mismatch in chunk " + chunk;
     }
-    if (Contains(m, "emory") || Contains(m, "malloc")) return name + ": out of memory while decoding the PNG";
+    if (Contains(m, "emory") || Contains(m, "malloc"))
+        return name + ": out of memory while decoding the PNG";
     if (Contains(m, "missing IHDR") || Contains(m, "Missing IHDR"))
         return name + ": corrupt PNG: the first chunk is not IHDR";
     if (Contains(m, "IEND: out of place") || Contains(m, "No image"))
         return name + ": corrupt PNG: no image data (IDAT)";
-    if (Contains(m, "unknown critical chunk"))
-        return name + ": unsupported PNG: " + m;
+    if (Contains(m, "unknown critical chunk")) return name + ": unsupported PNG: " + m;
     return name + ": corrupt PNG: " + m;
 }
 
@@ -170,7 +171,8 @@ void ClosePng(ImageDecoder* decoder) {
 // took is refused; inflating it would only burn time.
 bool CheckAfterRows(PngState* state, const std::string& name, std::string* error) {
     uint8_t block[65536];
-    while (!state->endSeen && !state->crcFailed && state->dataAfterRows <= state->allowedAfterRows) {
+    while (!state->endSeen && !state->crcFailed &&
+           state->dataAfterRows <= state->allowedAfterRows) {
         const size_t got = fread(block, 1, sizeof block, state->file);
         if (got == 0) break;
         TrackBytes(state, block, got);
@@ -268,8 +270,10 @@ bool OpenPngDecoder(ImageDecoder* decoder, std::string* error) {
         const int colourType = png_get_color_type(state->png, state->info);
         const int depth = png_get_bit_depth(state->png, state->info);
         if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(state->png);
-        if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(state->png);
-        if (png_get_valid(state->png, state->info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(state->png);
+        if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8)
+            png_set_expand_gray_1_2_4_to_8(state->png);
+        if (png_get_valid(state->png, state->info, PNG_INFO_tRNS))
+            png_set_tRNS_to_alpha(state->png);
         if (depth == 16) {
             const uint16_t probe = 1;
             if (*reinterpret_cast<const uint8_t*>(&probe) == 1) png_set_swap(state->png);
@@ -320,7 +324,9 @@ bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSo
         // halves a labyrinth's file (corridors repeat row after row); from
         // level 6 on libpng chooses per row.
         png_set_filter(state.png, PNG_FILTER_TYPE_BASE,
-                       level == 0 ? PNG_FILTER_NONE : level <= 5 ? PNG_FILTER_UP : PNG_ALL_FILTERS);
+                       level == 0   ? PNG_FILTER_NONE
+                       : level <= 5 ? PNG_FILTER_UP
+                                    : PNG_ALL_FILTERS);
         png_write_info(state.png, state.info);
         if (info.bitDepth == 16) {
             const uint16_t probe = 1;

@@ -104,7 +104,8 @@ int ReadCallback(void* user, char* data, int size) {
     CheckedStream* stream = static_cast<CheckedStream*>(user);
     if (stream->crcFailed) return 0;
     int given = 0;
-    while (given < size && stream->headAt < stream->headSize) data[given++] = char(stream->head[stream->headAt++]);
+    while (given < size && stream->headAt < stream->headSize)
+        data[given++] = char(stream->head[stream->headAt++]);
     if (given < size) {
         const size_t got = fread(data + given, 1, size_t(size - given), stream->file);
         if (got < size_t(size - given)) {
@@ -159,7 +160,8 @@ bool CopyRows(ImageDecoder* decoder, const RowTarget& target, std::string* error
     const size_t rowBytes = InfoRowBytes(info);
     for (int32_t y = 0; y < info.height; ++y) {
         const uint8_t* from = state->pixels + rowBytes * size_t(y);
-        if (target.firstRow != nullptr) memcpy(target.firstRow + target.rowStride * size_t(y), from, rowBytes);
+        if (target.firstRow != nullptr)
+            memcpy(target.firstRow + target.rowStride * size_t(y), from, rowBytes);
         if (!FinishRow(target, y, info.height, from, error)) return false;
     }
     stbi_image_free(state->pixels);
@@ -172,7 +174,8 @@ std::string StbReason(const CheckedStream& stream, const std::string& name) {
     if (stream.readFailed) return "cannot read " + name + ": " + strerror(errno);
     if (stbLimitHit) return name + ": corrupt PNG: more image data than the header declares";
     const char* reason = stbi_failure_reason();
-    if (reason != nullptr && strcmp(reason, "outofmem") == 0) return name + ": out of memory while decoding the PNG";
+    if (reason != nullptr && strcmp(reason, "outofmem") == 0)
+        return name + ": out of memory while decoding the PNG";
     if (stream.ended) return name + ": truncated PNG: the file ends before IEND";
     return name + ": corrupt PNG: " + (reason != nullptr ? reason : "undecodable");
 }
@@ -223,14 +226,16 @@ bool OpenPngDecoder(ImageDecoder* decoder, std::string* error) {
     claimed.channels = 4;
     claimed.bitDepth = depth == 16 ? 16 : 8;
     if (!CheckImageHeader(claimed, name, error)) return false;
-    const size_t rawBytes = size_t(claimed.height) * (1 + size_t(claimed.width) * 4 * (claimed.bitDepth / 8));
+    const size_t rawBytes =
+        size_t(claimed.height) * (1 + size_t(claimed.width) * 4 * (claimed.bitDepth / 8));
     stbLimit = 2 * rawBytes + (size_t(1) << 20);
     stbLimitHit = false;
 
     stbi_io_callbacks callbacks = {ReadCallback, SkipCallback, EofCallback};
     int w = 0, h = 0, channels = 0;
     stbi_uc* pixels = depth == 16
-                          ? reinterpret_cast<stbi_uc*>(stbi_load_16_from_callbacks(&callbacks, &stream, &w, &h, &channels, 0))
+                          ? reinterpret_cast<stbi_uc*>(stbi_load_16_from_callbacks(
+                                &callbacks, &stream, &w, &h, &channels, 0))
                           : stbi_load_from_callbacks(&callbacks, &stream, &w, &h, &channels, 0);
     // The chunks after the image data are checked too.
     if (pixels != nullptr) SkipCallback(&stream, 0x7FFFFFFF);
@@ -267,7 +272,8 @@ void WriteChunk(PngWriter* writer, const char* type, const uint8_t* data, size_t
     if (size > 0) crc = uint32_t(crc32(crc, data, uInt(size)));
     uint8_t tail[4];
     PutBig32(tail, crc);
-    if (fwrite(head, 1, 8, writer->file) != 8 || (size > 0 && fwrite(data, 1, size, writer->file) != size) ||
+    if (fwrite(head, 1, 8, writer->file) != 8 ||
+        (size > 0 && fwrite(data, 1, size, writer->file) != size) ||
         fwrite(tail, 1, 4, writer->file) != 4) {
         writer->failed = true;
         writer->failedErrno = errno;
@@ -302,7 +308,8 @@ bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSo
     uint8_t* line = static_cast<uint8_t*>(malloc(rowBytes + 1));
     uint8_t* above = static_cast<uint8_t*>(calloc(rowBytes + 1, 1));
     uint8_t* packed = static_cast<uint8_t*>(malloc(outSize));
-    if (line == nullptr || above == nullptr || packed == nullptr || deflateInit(&zs, level) != Z_OK) {
+    if (line == nullptr || above == nullptr || packed == nullptr ||
+        deflateInit(&zs, level) != Z_OK) {
         free(line);
         free(above);
         free(packed);
@@ -346,7 +353,8 @@ bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSo
             result = deflate(&zs, flush);
             const size_t produced = outSize - zs.avail_out;
             if (produced > 0) WriteChunk(&writer, "IDAT", packed, produced);
-        } while ((zs.avail_out == 0 || (last && result != Z_STREAM_END)) && !writer.failed && result != Z_STREAM_ERROR);
+        } while ((zs.avail_out == 0 || (last && result != Z_STREAM_END)) && !writer.failed &&
+                 result != Z_STREAM_ERROR);
         if (!last && !EncodedRow(progress, y, info.height, error)) stopped = true;
     }
     deflateEnd(&zs);

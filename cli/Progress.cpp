@@ -10,7 +10,8 @@ const int32 barWidth = 40;
 const int32 tickMilliseconds = 200;
 
 double Now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 const char* PhaseName(ProgressPhase phase) {
@@ -148,10 +149,10 @@ bool EndProgress(PhaseProgress* progress, const std::string& finalText) {
     if (!progress->drawn) return false;
     const double seconds = Now() - progress->startSeconds;
     DrawLine(progress,
-             finalText.empty()
-                 ? WithTime(PhaseText(progress->label, progress->phase, PercentOf(*progress), barWidth),
-                            seconds)
-                 : finalText,
+             finalText.empty() ? WithTime(PhaseText(progress->label, progress->phase,
+                                                    PercentOf(*progress), barWidth),
+                                          seconds)
+                               : finalText,
              true);
     progress->drawn = false;
     return true;

@@ -3,20 +3,15 @@
 std::string ResultText(int16 result, int16 amount) {
     const std::string code = " (result " + std::to_string(result) + ")";
     switch (result) {
-        case memFullErr:
-            return "the plug-in ran out of memory" + code;
-        case userCanceledErr:
-            return "the filter was cancelled" + code;
+        case memFullErr: return "the plug-in ran out of memory" + code;
+        case userCanceledErr: return "the filter was cancelled" + code;
         case filterBadParameters:
             return "the plug-in refused the parameters (Amount " + std::to_string(amount) + ")" +
                    code;
-        case filterBadMode:
-            return "the plug-in does not handle this image mode" + code;
+        case filterBadMode: return "the plug-in does not handle this image mode" + code;
         case errPlugInHostInsufficient:
             return "the plug-in needs something this host does not offer" + code;
-        case -50:
-            return "the plug-in asked for image data the host does not have" + code;
-        default:
-            return "the plug-in failed with result code " + std::to_string(result);
+        case -50: return "the plug-in asked for image data the host does not have" + code;
+        default: return "the plug-in failed with result code " + std::to_string(result);
     }
 }

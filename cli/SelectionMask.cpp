@@ -51,7 +51,8 @@ bool MaskRowFromSamples(const ImageInfo& mask, const uint8_t* samples, uint8_t* 
         if (colour && (pixel[0] != pixel[1] || pixel[1] != pixel[2]))
             return Fail(error, "the mask must be grayscale, but it has coloured pixels");
         if (alpha && pixel[channels - 1] != full)
-            return Fail(error, "the mask must not be transparent; give a grayscale mask without alpha");
+            return Fail(error,
+                        "the mask must not be transparent; give a grayscale mask without alpha");
         uint32 value = pixel[0];
         if (deep) {
             const uint32 scaled = (value * 255u + 32767u) / 65535u;
@@ -62,8 +63,8 @@ bool MaskRowFromSamples(const ImageInfo& mask, const uint8_t* samples, uint8_t* 
     return true;
 }
 
-bool ReadSelectionMask(FILE* file, const std::string& name, HostImage* image,
-                       RowProgress progress, std::string* error) {
+bool ReadSelectionMask(FILE* file, const std::string& name, HostImage* image, RowProgress progress,
+                       std::string* error) {
     ImageDecoder* decoder = nullptr;
     ImageInfo info;
     if (!OpenImageDecoder(file, name, &decoder, &info, error)) return false;
@@ -79,7 +80,8 @@ bool ReadSelectionMask(FILE* file, const std::string& name, HostImage* image,
         }
     }
     if (ok && info.channels == 1 && info.bitDepth == 8) {
-        ok = DecodeImageRows(decoder, image->mask.data(), HostMaskRowBytes(*image), progress, error);
+        ok =
+            DecodeImageRows(decoder, image->mask.data(), HostMaskRowBytes(*image), progress, error);
     } else if (ok) {
         MaskRows rows;
         rows.info = info;

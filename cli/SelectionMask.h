@@ -21,8 +21,8 @@ bool MaskRowFromSamples(const ImageInfo& mask, const uint8_t* samples, uint8_t* 
 
 // Reads the mask file into image->mask (rows padded like the image's);
 // errors name the file.
-bool ReadSelectionMask(FILE* file, const std::string& name, HostImage* image,
-                       RowProgress progress, std::string* error);
+bool ReadSelectionMask(FILE* file, const std::string& name, HostImage* image, RowProgress progress,
+                       std::string* error);
 
 // The bounding box of the selected (non-zero) pixels, bottom and right
 // exclusive; false when nothing is selected.

@@ -56,7 +56,8 @@ int FilterSeveralFiles(const CliOptions& options) {
     if (!options.format.empty() && !OutputFormatFor("." + options.format, &format, &error))
         return ReportError("--format " + QuotePath(options.format) + ": " + error, exitUsage);
     if (!IsFolder(options.outputDir))
-        return ReportError("cannot write into " + QuotePath(options.outputDir) + ": no such folder");
+        return ReportError("cannot write into " + QuotePath(options.outputDir) +
+                           ": no such folder");
     std::vector<std::string> outputs;
     if (!OutputNames(options, &outputs, &error)) return ReportError(error, exitUsage);
 
@@ -87,8 +88,9 @@ int FilterSeveralFiles(const CliOptions& options) {
         summary += ", " + std::to_string(failed.size()) + " failed:";
         for (const std::string& name : failed) summary += " " + name;
     }
-    if (interrupted) summary += "; interrupted, " + std::to_string(count - written - failed.size()) +
-                                " not written";
+    if (interrupted)
+        summary +=
+            "; interrupted, " + std::to_string(count - written - failed.size()) + " not written";
     ReportNote(summary);
     if (interrupted) return exitCancelled;
     return failed.empty() ? exitSuccess : exitFailure;

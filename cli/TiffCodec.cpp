@@ -5,11 +5,11 @@
 
 #include <tiffio.h>
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -36,7 +36,8 @@ tmsize_t WriteProc(thandle_t handle, void* data, tmsize_t size) {
 
 toff_t SeekProc(thandle_t handle, toff_t offset, int whence) {
     TiffFile* tf = static_cast<TiffFile*>(handle);
-    if (offset > toff_t(INT64_MAX) || fseeko(tf->file, off_t(offset), whence) != 0) return toff_t(-1);
+    if (offset > toff_t(INT64_MAX) || fseeko(tf->file, off_t(offset), whence) != 0)
+        return toff_t(-1);
     return toff_t(ftello(tf->file));
 }
 
@@ -57,7 +58,8 @@ int OnTiffError(TIFF*, void* context, const char* module, const char* format, va
     if (tf->message[0] == 0) {
         char text[200];
         vsnprintf(text, sizeof text, format, args);
-        snprintf(tf->message, sizeof tf->message, "%s%s%s", module ? module : "", module ? ": " : "", text);
+        snprintf(tf->message, sizeof tf->message, "%s%s%s", module ? module : "",
+                 module ? ": " : "", text);
     }
     return 1;
 }
@@ -81,14 +83,15 @@ struct TiffState {
     TiffFile tf;
     TIFF* tif = nullptr;
     uint16_t samplesPerPixel = 1, bitsPerSample = 8, photometric = 0, planar = PLANARCONFIG_CONTIG;
-    int32_t colours = 1;   // colour samples in the file (1 or 3)
-    bool alpha = false;    // the first extra sample is alpha
+    int32_t colours = 1;  // colour samples in the file (1 or 3)
+    bool alpha = false;   // the first extra sample is alpha
     bool palette = false;
     uint16_t* map[3] = {nullptr, nullptr, nullptr};
 };
 
 std::string ReadReason(const TiffState& state, const std::string& name) {
-    if (state.tf.failedErrno != 0) return "cannot read " + name + ": " + strerror(state.tf.failedErrno);
+    if (state.tf.failedErrno != 0)
+        return "cannot read " + name + ": " + strerror(state.tf.failedErrno);
     if (strstr(state.tf.message, "emory") != nullptr)
         return name + ": out of memory while decoding the TIFF";
     const char* detail = state.tf.message[0] ? state.tf.message : "unreadable data";
@@ -112,8 +115,8 @@ void ConvertRow(const TiffState& state, const ImageInfo& info, const uint8_t* fr
     const int32_t spp = state.samplesPerPixel;
     if (state.palette) {
         for (int32_t x = 0; x < info.width; ++x) {
-            const uint32_t index = state.bitsPerSample == 16 ? reinterpret_cast<const uint16_t*>(from)[x]
-                                                             : from[x];
+            const uint32_t index =
+                state.bitsPerSample == 16 ? reinterpret_cast<const uint16_t*>(from)[x] : from[x];
             for (int c = 0; c < 3; ++c) to[x * 3 + c] = uint8_t(state.map[c][index] >> 8);
         }
         return;
@@ -123,7 +126,8 @@ void ConvertRow(const TiffState& state, const ImageInfo& info, const uint8_t* fr
         for (int32_t x = 0; x < info.width; ++x) {
             const uint8_t* pixel = from + size_t(x) * spp;
             uint8_t* out = to + size_t(x) * info.channels;
-            for (int32_t c = 0; c < state.colours; ++c) out[c] = invert ? uint8_t(255 - pixel[c]) : pixel[c];
+            for (int32_t c = 0; c < state.colours; ++c)
+                out[c] = invert ? uint8_t(255 - pixel[c]) : pixel[c];
             if (state.alpha) out[state.colours] = pixel[state.colours];
         }
     } else {
@@ -132,7 +136,8 @@ void ConvertRow(const TiffState& state, const ImageInfo& info, const uint8_t* fr
         for (int32_t x = 0; x < info.width; ++x) {
             const uint16_t* pixel = samples + size_t(x) * spp;
             uint16_t* out = out16 + size_t(x) * info.channels;
-            for (int32_t c = 0; c < state.colours; ++c) out[c] = invert ? uint16_t(65535 - pixel[c]) : pixel[c];
+            for (int32_t c = 0; c < state.colours; ++c)
+                out[c] = invert ? uint16_t(65535 - pixel[c]) : pixel[c];
             if (state.alpha) out[state.colours] = pixel[state.colours];
         }
     }
@@ -140,8 +145,8 @@ void ConvertRow(const TiffState& state, const ImageInfo& info, const uint8_t* fr
 
 // Reads the band of rows [top, top + rows) in the file's interleaved layout
 // into band (rows x width x samplesPerPixel samples).
-bool ReadBand(TiffState* state, const ImageInfo& info, uint32_t top, uint32_t rows, uint32_t bandRows,
-              uint8_t* band, uint8_t* piece, tmsize_t pieceSize) {
+bool ReadBand(TiffState* state, const ImageInfo& info, uint32_t top, uint32_t rows,
+              uint32_t bandRows, uint8_t* band, uint8_t* piece, tmsize_t pieceSize) {
     TIFF* tif = state->tif;
     const size_t sampleBytes = state->bitsPerSample / 8;
     const size_t spp = state->samplesPerPixel;
@@ -153,7 +158,8 @@ bool ReadBand(TiffState* state, const ImageInfo& info, uint32_t top, uint32_t ro
         for (uint16_t s = 0; s < planes; ++s) {
             const uint32_t strip = TIFFComputeStrip(tif, top, s);
             const size_t pieceStride = separate ? size_t(info.width) * sampleBytes : bandStride;
-            if (TIFFReadEncodedStrip(tif, strip, piece, tmsize_t(pieceStride * rows)) < 0) return false;
+            if (TIFFReadEncodedStrip(tif, strip, piece, tmsize_t(pieceStride * rows)) < 0)
+                return false;
             if (!separate) {
                 memcpy(band, piece, bandStride * rows);
                 continue;
@@ -170,7 +176,8 @@ bool ReadBand(TiffState* state, const ImageInfo& info, uint32_t top, uint32_t ro
     TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileLength);
     (void)bandRows;
     for (uint32_t left = 0; left < uint32_t(info.width); left += tileWidth) {
-        const uint32_t columns = left + tileWidth > uint32_t(info.width) ? info.width - left : tileWidth;
+        const uint32_t columns =
+            left + tileWidth > uint32_t(info.width) ? info.width - left : tileWidth;
         for (uint16_t s = 0; s < planes; ++s) {
             if (TIFFReadTile(tif, piece, left, top, 0, s) < 0) return false;
             const size_t tilePixel = separate ? sampleBytes : pixelBytes;
@@ -183,7 +190,8 @@ bool ReadBand(TiffState* state, const ImageInfo& info, uint32_t top, uint32_t ro
                     memcpy(to, from, size_t(columns) * pixelBytes);
                 } else {
                     for (uint32_t x = 0; x < columns; ++x)
-                        memcpy(to + x * pixelBytes + s * sampleBytes, from + x * sampleBytes, sampleBytes);
+                        memcpy(to + x * pixelBytes + s * sampleBytes, from + x * sampleBytes,
+                               sampleBytes);
                 }
             }
         }
@@ -203,7 +211,8 @@ bool DecodeTiff(ImageDecoder* decoder, const RowTarget& target, std::string* err
     }
     if (bandRows == 0 || bandRows > uint32_t(info.height)) bandRows = uint32_t(info.height);
     const tmsize_t pieceSize = TIFFIsTiled(tif) ? TIFFTileSize(tif) : TIFFStripSize(tif);
-    const size_t fileRowBytes = size_t(info.width) * state->samplesPerPixel * (state->bitsPerSample / 8);
+    const size_t fileRowBytes =
+        size_t(info.width) * state->samplesPerPixel * (state->bitsPerSample / 8);
     uint8_t* piece = pieceSize > 0 ? static_cast<uint8_t*>(malloc(size_t(pieceSize))) : nullptr;
     uint8_t* band = static_cast<uint8_t*>(malloc(fileRowBytes * bandRows));
     uint8_t* scratch = static_cast<uint8_t*>(malloc(InfoRowBytes(info)));
@@ -271,36 +280,38 @@ bool OpenTiffDecoder(ImageDecoder* decoder, std::string* error) {
     decoder->info.height = height > 0x7FFFFFFF ? 0x7FFFFFFF : int32_t(height);
     if (!TIFFIsCODECConfigured(compression))
         return Unsupported(decoder, "compression " + std::to_string(compression), error);
-    if (sampleFormat != SAMPLEFORMAT_UINT) return Unsupported(decoder, "samples that are not whole numbers", error);
+    if (sampleFormat != SAMPLEFORMAT_UINT)
+        return Unsupported(decoder, "samples that are not whole numbers", error);
     if (state->bitsPerSample != 8 && state->bitsPerSample != 16)
         return Unsupported(decoder, std::to_string(state->bitsPerSample) + " bits a sample", error);
     switch (state->photometric) {
         case PHOTOMETRIC_MINISBLACK:
-        case PHOTOMETRIC_MINISWHITE:
-            state->colours = 1;
-            break;
-        case PHOTOMETRIC_RGB:
-            state->colours = 3;
-            break;
+        case PHOTOMETRIC_MINISWHITE: state->colours = 1; break;
+        case PHOTOMETRIC_RGB: state->colours = 3; break;
         case PHOTOMETRIC_PALETTE:
             state->colours = 1;
             state->palette = true;
-            if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &state->map[0], &state->map[1], &state->map[2]))
+            if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &state->map[0], &state->map[1],
+                              &state->map[2]))
                 return Unsupported(decoder, "a palette image without its colour map", error);
             break;
         case PHOTOMETRIC_YCBCR:
-            if (compression != COMPRESSION_JPEG) return Unsupported(decoder, "YCbCr samples", error);
+            if (compression != COMPRESSION_JPEG)
+                return Unsupported(decoder, "YCbCr samples", error);
             TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
             state->photometric = PHOTOMETRIC_RGB;
             state->colours = 3;
             break;
         default:
-            return Unsupported(decoder, "photometric interpretation " + std::to_string(state->photometric), error);
+            return Unsupported(
+                decoder, "photometric interpretation " + std::to_string(state->photometric), error);
     }
     if (state->samplesPerPixel < state->colours || state->samplesPerPixel > 8)
-        return Unsupported(decoder, std::to_string(state->samplesPerPixel) + " samples a pixel", error);
-    state->alpha = !state->palette && state->samplesPerPixel > state->colours && extraCount > 0 &&
-                   (extraKinds[0] == EXTRASAMPLE_UNASSALPHA || extraKinds[0] == EXTRASAMPLE_ASSOCALPHA);
+        return Unsupported(decoder, std::to_string(state->samplesPerPixel) + " samples a pixel",
+                           error);
+    state->alpha =
+        !state->palette && state->samplesPerPixel > state->colours && extraCount > 0 &&
+        (extraKinds[0] == EXTRASAMPLE_UNASSALPHA || extraKinds[0] == EXTRASAMPLE_ASSOCALPHA);
     if (state->palette && state->samplesPerPixel != 1)
         return Unsupported(decoder, "a palette image with extra samples", error);
     decoder->info.channels = state->palette ? 3 : state->colours + (state->alpha ? 1 : 0);
@@ -319,7 +330,8 @@ bool EncodeTiff(FILE* file, const std::string& name, const ImageInfo& info, RowS
     }
     TIFF* tif = OpenTiff(name, "w", &tf);
     if (tif == nullptr) {
-        *error = "cannot write " + name + ": " + (tf.failedErrno ? strerror(tf.failedErrno) : tf.message);
+        *error = "cannot write " + name + ": " +
+                 (tf.failedErrno ? strerror(tf.failedErrno) : tf.message);
         return false;
     }
     const bool alpha = InfoHasAlpha(info);
@@ -328,7 +340,8 @@ bool EncodeTiff(FILE* file, const std::string& name, const ImageInfo& info, RowS
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(info.height));
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(info.channels));
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(info.bitDepth));
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, info.channels >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC,
+                 info.channels >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     if (alpha) {
         const uint16_t kinds[1] = {EXTRASAMPLE_UNASSALPHA};
@@ -366,7 +379,8 @@ bool EncodeTiff(FILE* file, const std::string& name, const ImageInfo& info, RowS
     if (ok && !TIFFWriteDirectory(tif)) ok = false;
     if (!ok) {
         *error = "cannot write " + name + ": " +
-                 (tf.failedErrno ? strerror(tf.failedErrno) : (tf.message[0] ? tf.message : "write failed"));
+                 (tf.failedErrno ? strerror(tf.failedErrno)
+                                 : (tf.message[0] ? tf.message : "write failed"));
     }
     TIFFClose(tif);
     if (ok && tf.failedErrno != 0) {

@@ -131,8 +131,8 @@ bool EncodeImageBytes(const WholeImage& image, ImageFormat format, const EncodeO
     return ok;
 }
 
-bool MaskFromWhole(const WholeImage& image, int32_t width, int32_t height, std::vector<uint8_t>* mask,
-                   std::string* error) {
+bool MaskFromWhole(const WholeImage& image, int32_t width, int32_t height,
+                   std::vector<uint8_t>* mask, std::string* error) {
     const ImageInfo info = InfoOf(image);
     if (!CheckMaskSize(info, width, height, error)) return false;
     mask->assign(size_t(width) * height, 0);
@@ -147,7 +147,8 @@ bool MaskFromWhole(const WholeImage& image, int32_t width, int32_t height, std::
                 row[i] = uint8_t(value);
             }
         }
-        if (!MaskRowFromSamples(info, row.data(), mask->data() + size_t(y) * width, error)) return false;
+        if (!MaskRowFromSamples(info, row.data(), mask->data() + size_t(y) * width, error))
+            return false;
     }
     return true;
 }

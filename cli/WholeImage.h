@@ -48,5 +48,5 @@ bool EncodeImageBytes(const WholeImage& image, ImageFormat format, const EncodeO
 // The selection bytes of a mask image (width x height, unpadded), as the
 // host converts them row by row; false with a reason for a mask of the
 // wrong size or kind.
-bool MaskFromWhole(const WholeImage& image, int32_t width, int32_t height, std::vector<uint8_t>* mask,
-                   std::string* error);
+bool MaskFromWhole(const WholeImage& image, int32_t width, int32_t height,
+                   std::vector<uint8_t>* mask, std::string* error);

@@ -22,13 +22,9 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             CenterDialog(dialog);
             return TRUE;
         case WM_LBUTTONDOWN:
-        case WM_CLOSE:
-            EndDialog(dialog, LOWORD(wParam));
-            return TRUE;
-        case WM_COMMAND:
-            return TRUE;
-        default:
-            return FALSE;
+        case WM_CLOSE: EndDialog(dialog, LOWORD(wParam)); return TRUE;
+        case WM_COMMAND: return TRUE;
+        default: return FALSE;
     }
 }
 
@@ -36,6 +32,6 @@ intptr_t RunAboutBox(const AboutRecord* about) {
     const PlatformData* platform =
         about != nullptr ? static_cast<const PlatformData*>(about->platformData) : nullptr;
     HWND owner = platform != nullptr ? reinterpret_cast<HWND>(platform->hwnd) : nullptr;
-    return DialogBoxParamW(static_cast<HINSTANCE>(moduleHandle),
-                           MAKEINTRESOURCEW(aboutBoxTemplate), owner, AboutDialogProc, 0);
+    return DialogBoxParamW(static_cast<HINSTANCE>(moduleHandle), MAKEINTRESOURCEW(aboutBoxTemplate),
+                           owner, AboutDialogProc, 0);
 }

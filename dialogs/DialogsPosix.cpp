@@ -2,8 +2,8 @@
 // counts as one that could not be created: Start ends with
 // errPlugInHostInsufficient and requests nothing. Tests may put their own
 // stand-in for the user in nativeFilterDialog.
-#include "dialogs/AboutBox.h"
 #include "dialogs/DialogsPosix.h"
+#include "dialogs/AboutBox.h"
 #include "dialogs/FilterDialog.h"
 
 bool (*nativeFilterDialog)(FilterInstance* instance) = nullptr;

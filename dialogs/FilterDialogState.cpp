@@ -44,10 +44,9 @@ void OpenFilterDialog(FilterInstance* instance) {
 bool FilterDialogOpened() { return dialogOpened; }
 
 int16* DialogAmount() {
-    FilterParameters* parameters =
-        dialogInstance != nullptr && dialogInstance->filter != nullptr
-            ? ParametersOf(dialogInstance->filter)
-            : nullptr;
+    FilterParameters* parameters = dialogInstance != nullptr && dialogInstance->filter != nullptr
+                                       ? ParametersOf(dialogInstance->filter)
+                                       : nullptr;
     return parameters != nullptr ? &parameters->Amount : &standInAmount;
 }
 

@@ -1,11 +1,11 @@
 // The filter dialog on Windows: its template, the preview control, the
 // zoom buttons with their label, and Amount as an edit box and a slider
 // (ids in resources/DialogIds.h).
-#include "dialogs/FilterDialog.h"
 #include "dialogs/DialogWindows.h"
+#include "dialogs/FilterDialog.h"
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>
@@ -69,8 +69,7 @@ void RefreshDialogPreview(HWND dialog, bool runFilter) {
 // so that any number of queued requests gives one render.
 void DrainQueued(UINT message) {
     MSG queued;
-    while (PeekMessageA(&queued, nullptr, message, message, PM_REMOVE)) {
-    }
+    while (PeekMessageA(&queued, nullptr, message, message, PM_REMOVE)) {}
 }
 
 BOOL OnInitDialog(HWND dialog, WPARAM wParam, LPARAM lParam) {
@@ -163,10 +162,8 @@ BOOL OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
         case zoomOutButton:
             if (code != 0) return FALSE;
             return OnZoom(dialog, id);
-        case amountEdit:
-            return OnAmountEdit(dialog);
-        default:
-            return FALSE;
+        case amountEdit: return OnAmountEdit(dialog);
+        default: return FALSE;
     }
 }
 
@@ -195,19 +192,15 @@ INT_PTR CALLBACK FilterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     // sizing) find no instance yet.
     if (!FilterDialogOpened()) return FALSE;
     switch (message) {
-        case WM_COMMAND:
-            return OnCommand(dialog, wParam, lParam);
+        case WM_COMMAND: return OnCommand(dialog, wParam, lParam);
         case WM_HSCROLL:
             if (static_cast<int16>(GetDlgCtrlID(reinterpret_cast<HWND>(lParam))) != amountSlider)
                 return FALSE;
             return OnSlider(dialog);
         case WM_PREVIEW_FILTERED:
-        case WM_PREVIEW_SOURCE:
-            return OnPreviewMessage(message, dialog);
-        case WM_CLOSE:
-            return OnClose(dialog, wParam, lParam);
-        default:
-            return FALSE;
+        case WM_PREVIEW_SOURCE: return OnPreviewMessage(message, dialog);
+        case WM_CLOSE: return OnClose(dialog, wParam, lParam);
+        default: return FALSE;
     }
 }
 

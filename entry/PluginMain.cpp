@@ -88,7 +88,7 @@ void Release(FilterInstance* instance, FilterRecord* filter, const intptr_t* dat
 }  // namespace
 
 extern "C" VORN_EXPORT void PI_CDECL PluginMain(int16 selector, void* paramBlock, intptr_t* data,
-                                               int16* result) {
+                                                int16* result) {
     if (result == nullptr) return;  // nowhere to report anything
     if (paramBlock == nullptr || data == nullptr) {
         *result = filterBadParameters;

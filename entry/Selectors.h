@@ -10,7 +10,7 @@
 #endif
 
 extern "C" VORN_EXPORT void PI_CDECL PluginMain(int16 selector, void* paramBlock, intptr_t* data,
-                                               int16* result);
+                                                int16* result);
 
 void OnAbout(const AboutRecord* about);
 void OnParameters(FilterInstance* instance);

@@ -12,7 +12,7 @@
 #include <cstdint>
 
 // Multipliers that take a component to the planes' 0..1 scale.
-const double byteColourScale = 0.00392156862745098;     // 1/255
+const double byteColourScale = 0.00392156862745098;      // 1/255
 const double wordColourScale = 0.000015259021896696422;  // 1/65535
 
 // True when the record's colours are 8-bit values: every one of the six

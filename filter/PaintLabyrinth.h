@@ -28,8 +28,8 @@ struct LabyrinthSamples {
 };
 
 // The samples for the record's image: each colour component on the
-// planes' scale (ColourScaleOf of the record and host), stored as a float the way a plane holds it, and turned
-// into a sample by SampleOf.
+// planes' scale (ColourScaleOf of the record and host), stored as a float the way a plane holds it,
+// and turned into a sample by SampleOf.
 LabyrinthSamples LabyrinthSamplesOf(const FilterRecord* filter, int32_t hostKind);
 
 // Asks abortProc (when there is one) before pixels 0, 1000, 2000, ... of

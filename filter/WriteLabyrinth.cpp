@@ -45,7 +45,8 @@ void WriteRowGeneric(const RowSpan& row, const LabyrinthSamples& samples, const 
         for (int32_t l = 0; l < painted; ++l) StoreSample(out + l * bytes, bytes, values[l][wall]);
         for (int32_t l = painted; l < planeCount; ++l) {
             const uint32_t sample = LoadSample(in + l * bytes, bytes);
-            StoreSample(out + l * bytes, bytes, uint32_t(PassThroughSample(int32_t(sample), bytes)));
+            StoreSample(out + l * bytes, bytes,
+                        uint32_t(PassThroughSample(int32_t(sample), bytes)));
         }
     }
 }
@@ -125,11 +126,11 @@ using RowWriter = void (*)(const RowSpan&, const LabyrinthSamples&, const uint8_
 RowWriter RowWriterFor(const LabyrinthSamples& samples) {
     const bool wide = samples.bytesPerSample == 2;
     switch (samples.pixelStep / samples.bytesPerSample) {
-    case 1: return wide ? WriteRowOnePlane<2> : WriteRowOnePlane<1>;
-    case 2: return wide ? WriteRowGeneric<2, 2> : WriteRowGeneric<2, 1>;
-    case 3: return wide ? WriteRowThreePlanes<2> : WriteRowThreePlanes<1>;
-    case 4: return wide ? WriteRowGeneric<4, 2> : WriteRowGeneric<4, 1>;
-    default: return wide ? WriteRowGeneric<0, 2> : WriteRowGeneric<0, 1>;
+        case 1: return wide ? WriteRowOnePlane<2> : WriteRowOnePlane<1>;
+        case 2: return wide ? WriteRowGeneric<2, 2> : WriteRowGeneric<2, 1>;
+        case 3: return wide ? WriteRowThreePlanes<2> : WriteRowThreePlanes<1>;
+        case 4: return wide ? WriteRowGeneric<4, 2> : WriteRowGeneric<4, 1>;
+        default: return wide ? WriteRowGeneric<0, 2> : WriteRowGeneric<0, 1>;
     }
 }
 

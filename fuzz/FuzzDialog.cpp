@@ -27,7 +27,9 @@ Rect PickFrame(FuzzInput* input) {
     }
 }
 
-void Render(FilterInstance* instance, FuzzInput* input) { RenderPreview(instance, TakeBelow(input, 4) != 0); }
+void Render(FilterInstance* instance, FuzzInput* input) {
+    RenderPreview(instance, TakeBelow(input, 4) != 0);
+}
 
 }  // namespace
 

@@ -48,10 +48,11 @@ Rect PickRect(FuzzInput* input, int16 rows, int16 cols) {
     const int32_t b = TakeBelow(input, 64);
     switch (TakeBelow(input, 10)) {
         case 0: return Rect{0, 0, rows, cols};
-        case 1: return Rect{Clamp16(a % (r > 0 ? r : 1)), Clamp16(b % (c > 0 ? c : 1)),
-                            Clamp16(r - b % 4), Clamp16(c - a % 4)};
+        case 1:
+            return Rect{Clamp16(a % (r > 0 ? r : 1)), Clamp16(b % (c > 0 ? c : 1)),
+                        Clamp16(r - b % 4), Clamp16(c - a % 4)};
         case 2: return Rect{Clamp16(a), Clamp16(b), Clamp16(a), Clamp16(b + 9)};  // no rows
-        case 3: return Rect{rows, cols, 0, 0};                                 // reversed
+        case 3: return Rect{rows, cols, 0, 0};                                    // reversed
         case 4: return Rect{Clamp16(r + a), Clamp16(c + b), Clamp16(r + a + 9), Clamp16(c + b + 9)};
         case 5: return Rect{Clamp16(-a), Clamp16(-b), Clamp16(r + b), Clamp16(c + a)};
         case 6: return Rect{Clamp16(r / 2), Clamp16(c / 2), Clamp16(r + a + 1), Clamp16(c + 1)};
@@ -61,12 +62,15 @@ Rect PickRect(FuzzInput* input, int16 rows, int16 cols) {
             const int16 left = TakeInt16(input);
             return Rect{top, left, TakeInt16(input), TakeInt16(input)};
         }
-        default: return Rect{Clamp16(a % 8), Clamp16(b % 8), Clamp16(a % 8 + 1 + b), Clamp16(b % 8 + 1 + a)};
+        default:
+            return Rect{Clamp16(a % 8), Clamp16(b % 8), Clamp16(a % 8 + 1 + b),
+                        Clamp16(b % 8 + 1 + a)};
     }
 }
 
 int16 PickMode(FuzzInput* input) {
-    static const int16 modes[] = {1, 3, 10, 11, 1, 3, 10, 11, 3, 0, 2, 4, 7, 9, 12, 13, 16, 17, -1, 32767};
+    static const int16 modes[] = {1, 3, 10, 11, 1,  3,  10, 11, 3,  0,
+                                  2, 4, 7,  9,  12, 13, 16, 17, -1, 32767};
     return TakeOneOf(input, modes);
 }
 
@@ -237,7 +241,8 @@ Boolean PI_CDECL FuzzAbortProc() {
 }
 
 std::vector<ScriptItem> PickScript(FuzzInput* input) {
-    static const DescriptorKeyID keys[] = {keyAmount, keyAmount, 0, typeNull, 0x416D6E75, 0x746E6D41};
+    static const DescriptorKeyID keys[] = {keyAmount, keyAmount,  0,
+                                           typeNull,  0x416D6E75, 0x746E6D41};
     static const int32 values[] = {25, 70000, -3, 0, 150, 32767, -32768, 65536, -1, INT32_MIN};
     std::vector<ScriptItem> items;
     const int32_t count = TakeBelow(input, 5);
@@ -291,7 +296,8 @@ void DropOwnParameters(FuzzHost* host) {
 
 void SetAmount(FuzzHost* host, int16 amount) {
     Handle parameters = host->session.record.parameters;
-    if (parameters != nullptr && *parameters != nullptr) memcpy(*parameters, &amount, sizeof amount);
+    if (parameters != nullptr && *parameters != nullptr)
+        memcpy(*parameters, &amount, sizeof amount);
 }
 
 }  // namespace
@@ -382,9 +388,7 @@ void SpoilFuzzHost(FuzzHost* host, FuzzInput* input) {
         case 6: SetAmount(host, PickAmount(input)); break;
         case 7: DropOwnParameters(host); break;
         case 8: ReplaceDescriptor(host, input); break;
-        case 9:
-            host->session.descriptorParameters.playInfo = int16(TakeBelow(input, 4));
-            break;
+        case 9: host->session.descriptorParameters.playInfo = int16(TakeBelow(input, 4)); break;
         case 10:
             host->polls = 0;
             host->cancelAtPoll = TakeBelow(input, 12);

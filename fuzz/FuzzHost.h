@@ -32,13 +32,13 @@ struct FuzzHost {
     int32 channels;        // planes the host holds: asking for more fails
     int32 bytesPerSample;  // the host's own sample size
     BufferPolicy in, out, mask;
-    bool deliverMask;      // with haveMask set, whether mask data comes
-    uint8_t fill;          // seed of the pixel values
+    bool deliverMask;  // with haveMask set, whether mask data comes
+    uint8_t fill;      // seed of the pixel values
     int32 advanceCalls;
-    int32 failAtAdvance;   // this call of advanceState fails (0: none)
+    int32 failAtAdvance;  // this call of advanceState fails (0: none)
     OSErr failCode;
     int32 polls;
-    int32 cancelAtPoll;    // abortProc says stop from this poll on (0: never)
+    int32 cancelAtPoll;  // abortProc says stop from this poll on (0: never)
     DeliveredBuffer inBuffer, outBuffer, maskBuffer;
     Handle hostParameters;  // the parameter handle the host passed in, or null
     bool handleSuite;       // whether the record carries the usable suite

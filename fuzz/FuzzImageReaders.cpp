@@ -52,12 +52,14 @@ void CheckRoundTrip(const HostImage& image, const ImageInfo& info, ImageFormat f
     ImageInfo out = info;
     out.format = format;
     std::string error;
-    if (!EncodeImage(file, "fuzz", out, format, RowOf, &rows, EncodeOptions(), RowProgress(), &error))
+    if (!EncodeImage(file, "fuzz", out, format, RowOf, &rows, EncodeOptions(), RowProgress(),
+                     &error))
         Fail("a decoded image could not be written");
     rewind(file);
     ImageDecoder* decoder = nullptr;
     ImageInfo back;
-    if (!OpenImageDecoder(file, "fuzz", &decoder, &back, &error)) Fail("a written image could not be opened");
+    if (!OpenImageDecoder(file, "fuzz", &decoder, &back, &error))
+        Fail("a written image could not be opened");
     if (back.width != info.width || back.height != info.height || back.channels != info.channels ||
         back.bitDepth != info.bitDepth)
         Fail("a written image came back of another kind");
@@ -83,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ImageInfo info;
     std::string error;
     if (!OpenImageDecoder(file, "fuzz", &decoder, &info, &error)) {
-        if (error.empty() || error.find('\n') != std::string::npos) Fail("a refusal without one line");
+        if (error.empty() || error.find('\n') != std::string::npos)
+            Fail("a refusal without one line");
         fclose(file);
         return 0;
     }
@@ -102,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CloseImageDecoder(decoder);
     fclose(file);
     if (!decoded) {
-        if (error.empty() || error.find('\n') != std::string::npos) Fail("a failure without one line");
+        if (error.empty() || error.find('\n') != std::string::npos)
+            Fail("a failure without one line");
         return 0;
     }
     if (HostRowBytes(image) % 4 != 0) Fail("host rows not padded to 4 bytes");
@@ -118,9 +122,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     target.height = info.height;
     target.channels = 1;
     if (ReadSelectionMask(maskFile, "mask", &target, RowProgress(), &error)) {
-        if (target.mask.size() < HostMaskRowBytes(target) * size_t(info.height)) Fail("a short mask");
+        if (target.mask.size() < HostMaskRowBytes(target) * size_t(info.height))
+            Fail("a short mask");
         Rect bounds;
-        (void)MaskBounds(target.mask.data(), HostMaskRowBytes(target), info.width, info.height, &bounds);
+        (void)MaskBounds(target.mask.data(), HostMaskRowBytes(target), info.width, info.height,
+                         &bounds);
     } else if (error.empty() || error.find('\n') != std::string::npos) {
         Fail("a mask refusal without one line");
     }

@@ -27,8 +27,14 @@ namespace {
 }
 
 int32_t PickHostKind(FuzzInput* input) {
-    static const int32_t kinds[] = {hostKindOther, hostKindPhotoshop, hostKindFireworks,
-                                    hostKindPremiere, hostKindAfterEffects, 0, 3, 7};
+    static const int32_t kinds[] = {hostKindOther,
+                                    hostKindPhotoshop,
+                                    hostKindFireworks,
+                                    hostKindPremiere,
+                                    hostKindAfterEffects,
+                                    0,
+                                    3,
+                                    7};
     return TakeOneOf(input, kinds);
 }
 
@@ -37,7 +43,9 @@ int16 PickSelector(FuzzInput* input) {
     return TakeOneOf(input, selectors);
 }
 
-bool RectIsZero(const Rect& r) { return r.top == 0 && r.left == 0 && r.bottom == 0 && r.right == 0; }
+bool RectIsZero(const Rect& r) {
+    return r.top == 0 && r.left == 0 && r.bottom == 0 && r.right == 0;
+}
 
 bool RequestEnded(const FilterRecord& record) {
     return RectIsZero(record.inRect) && RectIsZero(record.outRect) && RectIsZero(record.maskRect);

@@ -111,8 +111,8 @@ void ExpandPlaceholders(CountedText* text, const CountedText* zero, const Counte
         AppendText(&expanded, reinterpret_cast<const char*>(text->bytes), 1,
                    static_cast<int16>(i - 2));
         AppendCountedText(&expanded, arguments[c - '0']);
-        AppendText(&expanded, reinterpret_cast<const char*>(text->bytes),
-                   static_cast<int16>(i + 1), static_cast<int16>(TextLength(text) - i));
+        AppendText(&expanded, reinterpret_cast<const char*>(text->bytes), static_cast<int16>(i + 1),
+                   static_cast<int16>(TextLength(text) - i));
         *text = expanded;
         // The next character examined is the one now standing where the
         // digit stood: step back so that the loop's increment lands on i.

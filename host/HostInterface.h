@@ -61,9 +61,9 @@ const int16 plugInDialogNone = 2;
 const int16 plugInDialogDontDisplay = 0;
 const int16 plugInDialogDisplay = 1;
 const int16 plugInDialogSilent = 2;
-const DescriptorKeyID keyAmount = 0x416D6E74;  // 'Amnt'
+const DescriptorKeyID keyAmount = 0x416D6E74;     // 'Amnt'
 const DescriptorTypeID typeInteger = 0x6C6F6E67;  // 'long'
-const DescriptorTypeID typeNull = 0x6E756C6C;  // 'null'
+const DescriptorTypeID typeNull = 0x6E756C6C;     // 'null'
 const int16 kCurrentHandleProcsVersion = 1;
 const int16 kCurrentDescriptorParametersVersion = 0;
 const int16 kCurrentReadDescriptorProcsVersion = 0;
@@ -120,7 +120,7 @@ typedef Boolean(PI_CDECL* TestAbortProc)(void);
 typedef void(PI_CDECL* ProgressProc)(int32 done, int32 total);
 typedef OSErr(PI_CDECL* AdvanceStateProc)(void);
 typedef OSErr(PI_CDECL* DisplayPixelsProc)(const PSPixelMap* source, const VRect* srcRect,
-                                          int32 dstRow, int32 dstCol, void* platformContext);
+                                           int32 dstRow, int32 dstCol, void* platformContext);
 typedef void(PI_CDECL* HostProc)(int16 selector, intptr_t* data);
 typedef void(PI_CDECL* ProcessEventProc)(void* event);
 
@@ -149,7 +149,7 @@ struct HandleProcs {
 
 // ---- descriptor suites --------------------------------------------------
 typedef PIReadDescriptor(PI_CDECL* OpenReadDescriptorProc)(PIDescriptorHandle descriptor,
-                                                            DescriptorKeyID* keys);
+                                                           DescriptorKeyID* keys);
 typedef OSErr(PI_CDECL* CloseReadDescriptorProc)(PIReadDescriptor token);
 typedef Boolean(PI_CDECL* GetKeyProc)(PIReadDescriptor token, DescriptorKeyID* key,
                                       DescriptorTypeID* type, int32* flags);

@@ -3,10 +3,10 @@
 // x86-64 (Win64, and the native Linux build, which shares that layout).
 #include "host/HostInterface.h"
 
-#define VORN_CHECK_OFFSET(record, field, off32, off64)                      \
+#define VORN_CHECK_OFFSET(record, field, off32, off64)                                 \
     static_assert(offsetof(record, field) == (sizeof(void*) == 4 ? (off32) : (off64)), \
                   #record "." #field " is not where the host expects it")
-#define VORN_CHECK_SIZE(record, size32, size64)                             \
+#define VORN_CHECK_SIZE(record, size32, size64)                                 \
     static_assert(sizeof(record) == (sizeof(void*) == 4 ? (size32) : (size64)), \
                   "sizeof(" #record ") differs from the host's")
 

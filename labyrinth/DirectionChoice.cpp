@@ -17,10 +17,9 @@ bool IsInside(int32_t width, int32_t height, int32_t column, int32_t row) {
     return column >= 0 && column < width && row >= 0 && row < height;
 }
 
-
 // IsClearTarget for a cell known to be inside the grid.
 bool IsClearInside(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
-                          int32_t row) {
+                   int32_t row) {
     const int32_t left = column > 0 ? column - 1 : column;
     const int32_t right = column < width - 1 ? column + 1 : column;
     const int32_t top = row > 0 ? row - 1 : row;
@@ -33,20 +32,31 @@ bool IsClearInside(const uint8_t* grid, int32_t width, int32_t height, int32_t c
     return true;
 }
 
-
 // IsReachableTarget for a cell known to be inside the grid.
-bool IsReachableInside(const uint8_t* grid, int32_t width, int32_t height,
-                              int32_t column, int32_t row) {
+bool IsReachableInside(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
+                       int32_t row) {
     const uint8_t* cells = grid + CellIndex(width, 0, row);
     if (cells[column] == Wall) return false;
     // Walls among the edge-sharing neighbours, and the side they lie on.
     int32_t count = 0;
     int32_t h = 0;
     int32_t v = 0;
-    if (column > 0 && cells[column - 1] == Wall) { ++count; h = -1; }
-    if (column < width - 1 && cells[column + 1] == Wall) { ++count; h = 1; }
-    if (row > 0 && cells[column - static_cast<ptrdiff_t>(width)] == Wall) { ++count; v = -1; }
-    if (row < height - 1 && cells[column + static_cast<ptrdiff_t>(width)] == Wall) { ++count; v = 1; }
+    if (column > 0 && cells[column - 1] == Wall) {
+        ++count;
+        h = -1;
+    }
+    if (column < width - 1 && cells[column + 1] == Wall) {
+        ++count;
+        h = 1;
+    }
+    if (row > 0 && cells[column - static_cast<ptrdiff_t>(width)] == Wall) {
+        ++count;
+        v = -1;
+    }
+    if (row < height - 1 && cells[column + static_cast<ptrdiff_t>(width)] == Wall) {
+        ++count;
+        v = 1;
+    }
     if (count > 1) return false;
     if (h != 0) {
         // A wall at the side: the cells above and below the far-side column
@@ -68,8 +78,7 @@ bool IsReachableInside(const uint8_t* grid, int32_t width, int32_t height,
 
 bool IsClearTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
                    int32_t row) {
-    return IsInside(width, height, column, row) &&
-           IsClearInside(grid, width, height, column, row);
+    return IsInside(width, height, column, row) && IsClearInside(grid, width, height, column, row);
 }
 
 bool IsReachableTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
@@ -91,12 +100,11 @@ void ShuffleDirectionOrder(const int32_t draws[4]) {
     }
 }
 
-
 // Along one axis: the next lattice line after `position` (whose remainder
 // by the pitch is `rest`) towards higher coordinates when `forward`, else
 // towards lower ones; false when it lies outside 0..extent-1.
 inline bool LatticeStep(int32_t position, int32_t rest, int32_t pitch, int32_t extent, bool forward,
-                               int32_t* target) {
+                        int32_t* target) {
     const int32_t distance = forward ? pitch - rest : (rest != 0 ? rest : pitch);
     if (distance > (forward ? extent - 1 - position : position)) return false;
     *target = forward ? position + distance : position - distance;
@@ -109,8 +117,8 @@ inline bool LatticeStep(int32_t position, int32_t rest, int32_t pitch, int32_t e
 // the position on its lattice line. Distances are compared with the room left
 // in the grid before any coordinate is formed, so nothing can overflow and a
 // target outside the grid is never looked at.
-char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pitch,
-                         int32_t width, int32_t height, int32_t column, int32_t row) {
+char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pitch, int32_t width,
+                         int32_t height, int32_t column, int32_t row) {
     ShuffleDirectionOrder(draws);
     if (pitch < 1 || !IsInside(width, height, column, row)) return directionNone;
     const int32_t columnRest = column % pitch;
@@ -123,11 +131,13 @@ char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pi
         if (direction == directionUp || direction == directionDown) {
             if (columnRest != 0) continue;
             fromLatticePoint = rowRest == 0;
-            if (!LatticeStep(row, rowRest, pitch, height, direction == directionUp, &targetRow)) continue;
+            if (!LatticeStep(row, rowRest, pitch, height, direction == directionUp, &targetRow))
+                continue;
         } else {
             if (rowRest != 0) continue;
             fromLatticePoint = columnRest == 0;
-            if (!LatticeStep(column, columnRest, pitch, width, direction == directionRight, &targetColumn))
+            if (!LatticeStep(column, columnRest, pitch, width, direction == directionRight,
+                             &targetColumn))
                 continue;
         }
         const bool passes = fromLatticePoint

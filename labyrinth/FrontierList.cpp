@@ -41,7 +41,6 @@ bool ResizeFrontierList(FrontierList* list, int32_t newCapacity) {
     return true;
 }
 
-
 // Doubles the array; nothing changes when the new capacity would not fit in
 // int32.
 bool GrowFrontierList(FrontierList* list) {

@@ -106,8 +106,7 @@ void ResetDirectionOrder();
 
 // The strict test: the cell is inside the grid and neither it nor any of its
 // eight neighbours inside the grid is a wall.
-bool IsClearTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t column,
-                   int32_t row);
+bool IsClearTarget(const uint8_t* grid, int32_t width, int32_t height, int32_t column, int32_t row);
 
 // The lenient test for a target reached from between two lattice points: the
 // cell is inside the grid and free, has at most one wall among its four
@@ -120,13 +119,12 @@ bool IsReachableTarget(const uint8_t* grid, int32_t width, int32_t height, int32
 // rand(), in the order drawn, and answers the first direction in that order
 // whose next lattice point passes its test, or "E". A position outside the
 // grid answers "E" after the shuffle.
-char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pitch,
-                         int32_t width, int32_t height, int32_t column, int32_t row);
+char ChooseDirectionWith(const int32_t draws[4], const uint8_t* grid, int32_t pitch, int32_t width,
+                         int32_t height, int32_t column, int32_t row);
 
 // Grows walls from the seeded grid and its frontier list until the list is
 // empty, starting at cell (0, 0) (on an empty grid that is one fruitless
 // choice). A pitch below 1 grows nothing and draws no numbers. A list that
 // SeedGrid sized for the same pitch never grows; another may, and when it
 // cannot, the answer is false. The caller destroys the list either way.
-bool GrowWalls(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
-               FrontierList* list);
+bool GrowWalls(uint8_t* grid, int32_t pitch, int32_t width, int32_t height, FrontierList* list);

@@ -41,7 +41,7 @@ static bool PushBorder(int32_t width, int32_t height, FrontierList* list) {
 // mask byte outside the grid is read. Mask rows lie maskRowBytes apart.
 // Answers the number of cells marked (Wall or Outline).
 static int64_t MarkUnselectedAndOutline(uint8_t* grid, int32_t width, int32_t height,
-                                     const uint8_t* mask, ptrdiff_t maskRowBytes) {
+                                        const uint8_t* mask, ptrdiff_t maskRowBytes) {
     int64_t marked = 0;
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* here = mask + row * maskRowBytes;
@@ -51,9 +51,9 @@ static int64_t MarkUnselectedAndOutline(uint8_t* grid, int32_t width, int32_t he
         for (int32_t column = 0; column < width; ++column) {
             if (here[column] == 0) {
                 cells[column] = Wall;
-            } else if (above == nullptr || below == nullptr || column == 0 ||
-                       column == width - 1 || here[column - 1] == 0 || here[column + 1] == 0 ||
-                       above[column] == 0 || below[column] == 0) {
+            } else if (above == nullptr || below == nullptr || column == 0 || column == width - 1 ||
+                       here[column - 1] == 0 || here[column + 1] == 0 || above[column] == 0 ||
+                       below[column] == 0) {
                 cells[column] = Outline;
             } else {
                 cells[column] = Open;
@@ -135,8 +135,8 @@ static int64_t OpenLatticePoints(const uint8_t* grid, int32_t width, int32_t hei
 // touched. The list of one labyrinth thus never grows again: no array is
 // copied, and a big selection needs its entries' room once, where a
 // doubling held the old array and one of twice its size at the same time.
-static bool SizeForEveryEntry(const uint8_t* grid, int32_t width, int32_t height,
-                              int32_t pitch, int64_t seeds, FrontierList* list) {
+static bool SizeForEveryEntry(const uint8_t* grid, int32_t width, int32_t height, int32_t pitch,
+                              int64_t seeds, FrontierList* list) {
     return ReserveFrontierList(list, seeds + OpenLatticePoints(grid, width, height, pitch));
 }
 

@@ -10,13 +10,12 @@ namespace {
 
 // Cells between the position and the next lattice point in the direction
 // (the position lies on the direction's lattice line).
-int32_t DistanceToLatticePoint(char direction, int32_t pitch, int32_t column,
-                                      int32_t row) {
+int32_t DistanceToLatticePoint(char direction, int32_t pitch, int32_t column, int32_t row) {
     switch (direction) {
-    case directionUp: return pitch - row % pitch;
-    case directionDown: return row % pitch != 0 ? row % pitch : pitch;
-    case directionRight: return pitch - column % pitch;
-    default: return column % pitch != 0 ? column % pitch : pitch;
+        case directionUp: return pitch - row % pitch;
+        case directionDown: return row % pitch != 0 ? row % pitch : pitch;
+        case directionRight: return pitch - column % pitch;
+        default: return column % pitch != 0 ? column % pitch : pitch;
     }
 }
 
@@ -24,33 +23,45 @@ int32_t DistanceToLatticePoint(char direction, int32_t pitch, int32_t column,
 // the grid and is clear; the room left is compared first, so no coordinate
 // outside the grid is ever formed.
 bool IsNextLatticePointClear(const LabyrinthGrid& grid, char direction, int32_t pitch,
-                                    int32_t column, int32_t row) {
+                             int32_t column, int32_t row) {
     const int32_t width = grid.width;
     const int32_t height = grid.height;
     switch (direction) {
-    case directionUp:
-        return pitch <= height - 1 - row &&
-               IsClearTarget(grid.cells, width, height, column, row + pitch);
-    case directionDown:
-        return pitch <= row && IsClearTarget(grid.cells, width, height, column, row - pitch);
-    case directionRight:
-        return pitch <= width - 1 - column &&
-               IsClearTarget(grid.cells, width, height, column + pitch, row);
-    default:
-        return pitch <= column && IsClearTarget(grid.cells, width, height, column - pitch, row);
+        case directionUp:
+            return pitch <= height - 1 - row &&
+                   IsClearTarget(grid.cells, width, height, column, row + pitch);
+        case directionDown:
+            return pitch <= row && IsClearTarget(grid.cells, width, height, column, row - pitch);
+        case directionRight:
+            return pitch <= width - 1 - column &&
+                   IsClearTarget(grid.cells, width, height, column + pitch, row);
+        default:
+            return pitch <= column && IsClearTarget(grid.cells, width, height, column - pitch, row);
     }
 }
 
 // Walls `length` cells beyond the position in the direction (not the
 // starting cell) and moves the position to the last one.
-void DrawSegment(const LabyrinthGrid& grid, char direction, int32_t length,
-                        int32_t* column, int32_t* row) {
+void DrawSegment(const LabyrinthGrid& grid, char direction, int32_t length, int32_t* column,
+                 int32_t* row) {
     ptrdiff_t stride = 1;
     switch (direction) {
-    case directionUp: stride = grid.width; *row += length; break;
-    case directionDown: stride = -static_cast<ptrdiff_t>(grid.width); *row -= length; break;
-    case directionRight: stride = 1; *column += length; break;
-    default: stride = -1; *column -= length; break;
+        case directionUp:
+            stride = grid.width;
+            *row += length;
+            break;
+        case directionDown:
+            stride = -static_cast<ptrdiff_t>(grid.width);
+            *row -= length;
+            break;
+        case directionRight:
+            stride = 1;
+            *column += length;
+            break;
+        default:
+            stride = -1;
+            *column -= length;
+            break;
     }
     uint8_t* cell = grid.cells + CellIndex(grid.width, *column, *row);
     for (int32_t step = 0; step < length; ++step, cell -= stride) *cell = Wall;
@@ -120,8 +131,7 @@ inline void PrefetchLine(const void* address) {
 inline void PrefetchAround(const uint8_t* grid, int64_t cells, int64_t width, int64_t pitch,
                            int64_t cell) {
     const int64_t rowStep = pitch * width;
-    const int64_t offsets[9] = {-rowStep - width, -rowStep, -rowStep + width,
-                                -width,           0,        width,
+    const int64_t offsets[9] = {-rowStep - width, -rowStep, -rowStep + width, -width, 0, width,
                                 rowStep - width,  rowStep,  rowStep + width};
     for (int64_t offset : offsets) {
         int64_t at = cell + offset;
@@ -144,8 +154,8 @@ inline void PrefetchAround(const uint8_t* grid, int64_t cells, int64_t width, in
 // - nothing stops growth before it uses them: growth stops early only when
 //   a push fails, and with listSlack free slots none can.
 // So afterwards rand() stands exactly where it would without read-ahead.
-void PrepareNextPicks(FrontierList* list, RandomAhead* ahead, const uint8_t* grid,
-                      int64_t cells, int32_t pitch) {
+void PrepareNextPicks(FrontierList* list, RandomAhead* ahead, const uint8_t* grid, int64_t cells,
+                      int32_t pitch) {
     const int32_t last = list->lastIndex;
     if (last < picksAhead || list->capacity - 1 - last < listSlack) return;
     while (ahead->count < numbersAhead) {
@@ -155,8 +165,7 @@ void PrepareNextPicks(FrontierList* list, RandomAhead* ahead, const uint8_t* gri
     // The d-th coming pick (d = 1 ..) uses the last of its numbersPerPick
     // numbers, on a list whose lastIndex is then last - (d - 1).
     for (int32_t d = 1; d <= picksAhead; ++d) {
-        const int32_t index =
-            WaitingRandom(*ahead, d * numbersPerPick - 1) % (last - (d - 1));
+        const int32_t index = WaitingRandom(*ahead, d * numbersPerPick - 1) % (last - (d - 1));
         if (d == 1) {
             PrefetchAround(grid, cells, list->width, pitch, int64_t(list->items[index]));
         } else {
@@ -174,8 +183,8 @@ inline int32_t NextPick(RandomAhead* ahead, int32_t lastIndex) {
 }
 
 // ChooseDirection with its four numbers from the generation's numbers.
-inline char NextDirection(RandomAhead* ahead, const uint8_t* grid, int32_t pitch,
-                          int32_t width, int32_t height, int32_t column, int32_t row) {
+inline char NextDirection(RandomAhead* ahead, const uint8_t* grid, int32_t pitch, int32_t width,
+                          int32_t height, int32_t column, int32_t row) {
     int32_t draws[numbersPerChoice];
     for (int32_t& draw : draws) draw = NextRandom(ahead);
     return ChooseDirectionWith(draws, grid, pitch, width, height, column, row);
@@ -183,8 +192,7 @@ inline char NextDirection(RandomAhead* ahead, const uint8_t* grid, int32_t pitch
 
 }  // namespace
 
-bool GrowWalls(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
-               FrontierList* list) {
+bool GrowWalls(uint8_t* grid, int32_t pitch, int32_t width, int32_t height, FrontierList* list) {
     // Without a lattice there is nothing to grow; the seeds stand alone.
     if (pitch < 1) return true;
     const LabyrinthGrid labyrinth = {grid, width, height};
@@ -199,8 +207,8 @@ bool GrowWalls(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
             // A segment always ends on a lattice point, which becomes a
             // frontier point; one more segment follows in the same direction
             // when the next lattice point beyond is clear.
-            DrawSegment(labyrinth, direction,
-                        DistanceToLatticePoint(direction, pitch, column, row), &column, &row);
+            DrawSegment(labyrinth, direction, DistanceToLatticePoint(direction, pitch, column, row),
+                        &column, &row);
             if (!PushPoint(list, column, row)) return false;
             if (IsNextLatticePointClear(labyrinth, direction, pitch, column, row)) {
                 DrawSegment(labyrinth, direction, pitch, &column, &row);

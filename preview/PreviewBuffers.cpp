@@ -30,9 +30,7 @@ OSErr AllocatePreviewBuffers(FilterInstance* instance) {
         instance->previewPixels =
             AllocateBytes(framePixels, static_cast<size_t>(PreviewColourPlanes(filter)) + 1);
     }
-    if (instance->previewMask == nullptr) {
-        instance->previewMask = AllocateBytes(framePixels, 1);
-    }
+    if (instance->previewMask == nullptr) { instance->previewMask = AllocateBytes(framePixels, 1); }
     bool missing = instance->previewPixels == nullptr || instance->previewMask == nullptr;
     if (instance->hasTransparency != 0) {
         if (instance->transparencyPlane == nullptr) {

@@ -100,7 +100,7 @@ struct FrameLayout {
     int32_t rows;
     int32_t cols;
     int32_t bytesPerSample;
-    int32_t planes;            // colour planes shown
+    int32_t planes;  // colour planes shown
     int32_t previewPixelBytes;
     int32_t frameWidth;
     int32_t frameHeight;

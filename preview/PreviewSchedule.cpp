@@ -4,10 +4,10 @@ int32_t previewState = Idle;
 
 namespace {
 
-int32_t renderDepth = 0;         // renders on the stack
-bool pendingSource = false;      // asked for while a render ran
+int32_t renderDepth = 0;     // renders on the stack
+bool pendingSource = false;  // asked for while a render ran
 bool pendingFiltered = false;
-bool heldPending = false;        // OK/Cancel/Close waiting for the render
+bool heldPending = false;  // OK/Cancel/Close waiting for the render
 HeldMessage heldMessage = {0, 0, 0};
 
 }  // namespace

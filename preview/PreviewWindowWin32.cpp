@@ -76,9 +76,7 @@ LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPA
                 PaintWithoutPreview(window);
             }
             return 1;
-        case WM_SETCURSOR:
-            SetCursor(moveCursor);
-            return 1;
+        case WM_SETCURSOR: SetCursor(moveCursor); return 1;
         case WM_MOUSEMOVE:
             SetCursor(moveCursor);
             if (dragActive == 1) DragStep(window, lParam);
@@ -110,8 +108,7 @@ LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             previewInstance = reinterpret_cast<FilterInstance*>(lParam);
             dragActive = 0;
             return 1;
-        default:
-            break;
+        default: break;
     }
     if (previousPreviewProc == nullptr) return DefWindowProcA(window, message, wParam, lParam);
     return CallWindowProcA(previousPreviewProc, window, message, wParam, lParam);

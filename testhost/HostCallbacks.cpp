@@ -36,7 +36,8 @@ OSErr PI_CDECL HostDisplayPixelsEntry(const PSPixelMap* source, const VRect* src
         const int32 rows = srcRect->bottom - srcRect->top;
         if (rows > 0 && source->rowBytes > 0 && source->baseAddr != nullptr) {
             const uint8_t* base = static_cast<const uint8_t*>(source->baseAddr);
-            session->lastDisplayed.assign(base, base + static_cast<size_t>(rows) * source->rowBytes);
+            session->lastDisplayed.assign(base,
+                                          base + static_cast<size_t>(rows) * source->rowBytes);
         } else {
             session->lastDisplayed.clear();
         }

@@ -132,11 +132,11 @@ void InstallDescriptorSuites(HostSession* session) {
     reader.getIntegerProc = GetInteger;
     void* unusedRead = reinterpret_cast<void*>(&UnusedRead);
     ReadDescriptorProcSlot* readSlots[] = {
-        &reader.getFloatProc,         &reader.getUnitFloatProc,    &reader.getBooleanProc,
-        &reader.getTextProc,          &reader.getAliasProc,        &reader.getEnumeratedProc,
-        &reader.getClassProc,         &reader.getSimpleReferenceProc, &reader.getObjectProc,
-        &reader.getCountProc,         &reader.getStringProc,       &reader.getPinnedIntegerProc,
-        &reader.getPinnedFloatProc,   &reader.getPinnedUnitFloatProc,
+        &reader.getFloatProc,       &reader.getUnitFloatProc,       &reader.getBooleanProc,
+        &reader.getTextProc,        &reader.getAliasProc,           &reader.getEnumeratedProc,
+        &reader.getClassProc,       &reader.getSimpleReferenceProc, &reader.getObjectProc,
+        &reader.getCountProc,       &reader.getStringProc,          &reader.getPinnedIntegerProc,
+        &reader.getPinnedFloatProc, &reader.getPinnedUnitFloatProc,
     };
     for (ReadDescriptorProcSlot* slot : readSlots) *slot = unusedRead;
 
@@ -147,10 +147,10 @@ void InstallDescriptorSuites(HostSession* session) {
     writer.putIntegerProc = PutInteger;
     void* unusedWrite = reinterpret_cast<void*>(&UnusedWrite);
     WriteDescriptorProcSlot* writeSlots[] = {
-        &writer.putFloatProc,    &writer.putUnitFloatProc,      &writer.putBooleanProc,
-        &writer.putTextProc,     &writer.putAliasProc,          &writer.putEnumeratedProc,
-        &writer.putClassProc,    &writer.putSimpleReferenceProc, &writer.putObjectProc,
-        &writer.putCountProc,    &writer.putStringProc,         &writer.putScopedClassProc,
+        &writer.putFloatProc,        &writer.putUnitFloatProc,       &writer.putBooleanProc,
+        &writer.putTextProc,         &writer.putAliasProc,           &writer.putEnumeratedProc,
+        &writer.putClassProc,        &writer.putSimpleReferenceProc, &writer.putObjectProc,
+        &writer.putCountProc,        &writer.putStringProc,          &writer.putScopedClassProc,
         &writer.putScopedObjectProc,
     };
     for (WriteDescriptorProcSlot* slot : writeSlots) *slot = unusedWrite;

@@ -17,14 +17,16 @@ int32 RectWidth(const Rect& r) { return r.right - r.left; }
 bool RectEmpty(const Rect& r) { return RectHeight(r) <= 0 || RectWidth(r) <= 0; }
 
 uint8_t* SampleAddress(const HostImage* image, int32 row, int32 column, int32 channel) {
-    const size_t offset = static_cast<size_t>(row) * HostRowBytes(*image) +
-                          (static_cast<size_t>(column) * image->channels + channel) * image->bytesPerSample;
+    const size_t offset =
+        static_cast<size_t>(row) * HostRowBytes(*image) +
+        (static_cast<size_t>(column) * image->channels + channel) * image->bytesPerSample;
     return const_cast<uint8_t*>(image->samples.data()) + offset;
 }
 
 // True when the rectangle lies inside the image.
 bool InsideImage(const HostImage& image, const Rect& rect) {
-    return rect.top >= 0 && rect.left >= 0 && rect.bottom <= image.height && rect.right <= image.width;
+    return rect.top >= 0 && rect.left >= 0 && rect.bottom <= image.height &&
+           rect.right <= image.width;
 }
 
 // Sample of (row, column, channel) of an image, or the padding value when
@@ -90,12 +92,12 @@ uint8_t MaskAt(const HostImage& image, int32 row, int32 column) {
     return image.mask[static_cast<size_t>(row) * HostMaskRowBytes(image) + column];
 }
 
-
 // Whether planes lo..hi of the rectangle can be handed over where the host
 // keeps them: inside the image, and every plane the host holds (a subset
 // would ask the plug-in to step over the others by the column bytes, which
 // not every part of a plug-in honours).
-bool InPlace(const HostSession* session, const HostImage& image, const Rect& rect, int16 lo, int16 hi) {
+bool InPlace(const HostSession* session, const HostImage& image, const Rect& rect, int16 lo,
+             int16 hi) {
     if (!session->settings.deliverInPlace || !InsideImage(image, rect)) return false;
     return lo == 0 && hi == image.channels - 1;
 }
@@ -125,7 +127,7 @@ namespace {
 // Hands planes lo..hi of the rectangle over where `home` keeps them when the
 // host works in place, or else in a copy of the source laid out in `buffer`.
 Delivery DeliverPlanes(HostSession* session, HostImage* home, const Rect& rect, int16 lo, int16 hi,
-                              int16 padding, std::vector<uint8_t>* buffer) {
+                       int16 padding, std::vector<uint8_t>* buffer) {
     const HostImage& image = session->source;
     const int32 bps = image.bytesPerSample;
     const bool reportColumns = session->settings.reportColumnBytes;
@@ -133,12 +135,12 @@ Delivery DeliverPlanes(HostSession* session, HostImage* home, const Rect& rect, 
         return Delivery{SampleAddress(home, rect.top, rect.left, lo), int32(HostRowBytes(*home)),
                         reportColumns ? image.channels * bps : 0, true};  // all planes
     }
-    const int32 rowBytes = Deliver(image, rect, lo, hi, padding, session->settings.rowPadding, buffer);
+    const int32 rowBytes =
+        Deliver(image, rect, lo, hi, padding, session->settings.rowPadding, buffer);
     return Delivery{buffer->data(), rowBytes, reportColumns ? (hi - lo + 1) * bps : 0, false};
 }
 
 }  // namespace
-
 
 // Writes what the plug-in left in the output buffer back into the result
 // image, applying the selection as a host does: selected pixels take the
@@ -157,7 +159,8 @@ void MergeOutputIntoResult(HostSession* session) {
             for (int32 column = rect.left; column < rect.right; ++column) {
                 const uint32 m = MaskAt(source, row, column);
                 if (m == 255) continue;
-                for (int32 channel = session->deliveredOutLo; channel <= session->deliveredOutHi; ++channel) {
+                for (int32 channel = session->deliveredOutLo; channel <= session->deliveredOutHi;
+                     ++channel) {
                     uint32 filtered = ReadSample(session->result, row, column, channel, 0);
                     uint32 original = ReadSample(source, row, column, channel, 0);
                     WriteSample(&session->result, row, column, channel,
@@ -202,8 +205,9 @@ OSErr HostAdvanceState(HostSession* session) {
     if (!RectEmpty(record.inRect)) {
         if (!PlanesHeld(image, record.inLoPlane, record.inHiPlane))
             return -50;  // paramErr: planes the host does not have
-        const Delivery in = DeliverPlanes(session, &session->source, record.inRect, record.inLoPlane,
-                                          record.inHiPlane, record.inputPadding, &session->inBuffer);
+        const Delivery in =
+            DeliverPlanes(session, &session->source, record.inRect, record.inLoPlane,
+                          record.inHiPlane, record.inputPadding, &session->inBuffer);
         record.inData = in.data;
         record.inRowBytes = in.rowBytes;
         record.inColumnBytes = in.columnBytes;
@@ -212,8 +216,9 @@ OSErr HostAdvanceState(HostSession* session) {
     }
     if (!RectEmpty(record.outRect)) {
         if (!PlanesHeld(image, record.outLoPlane, record.outHiPlane)) return -50;
-        const Delivery out = DeliverPlanes(session, &session->result, record.outRect, record.outLoPlane,
-                                           record.outHiPlane, record.outputPadding, &session->outBuffer);
+        const Delivery out =
+            DeliverPlanes(session, &session->result, record.outRect, record.outLoPlane,
+                          record.outHiPlane, record.outputPadding, &session->outBuffer);
         record.outData = out.data;
         record.outRowBytes = out.rowBytes;
         record.outColumnBytes = out.columnBytes;
@@ -295,8 +300,8 @@ void PrepareRecords(HostSession* session, const HostImage& image, const HostSett
         (RectEmpty(record.filterRect) && settings.filterRect.top == 0 &&
          settings.filterRect.left == 0 && settings.filterRect.bottom == 0 &&
          settings.filterRect.right == 0)) {
-        record.filterRect = Rect{0, 0, static_cast<int16>(image.height),
-                                 static_cast<int16>(image.width)};
+        record.filterRect =
+            Rect{0, 0, static_cast<int16>(image.height), static_cast<int16>(image.width)};
     }
     record.background = ColourField(settings.background, settings.colourFieldsHoldBytes);
     record.foreground = ColourField(settings.foreground, settings.colourFieldsHoldBytes);

@@ -31,8 +31,9 @@ struct HostImage {
 
 // Bytes from one row to the next.
 inline size_t HostRowBytes(const HostImage& image) {
-    return image.rowBytes > 0 ? size_t(image.rowBytes)
-                              : size_t(image.width) * size_t(image.channels) * size_t(image.bytesPerSample);
+    return image.rowBytes > 0
+               ? size_t(image.rowBytes)
+               : size_t(image.width) * size_t(image.channels) * size_t(image.bytesPerSample);
 }
 inline size_t HostMaskRowBytes(const HostImage& image) {
     return image.maskRowBytes > 0 ? size_t(image.maskRowBytes) : size_t(image.width);
@@ -52,8 +53,8 @@ struct HostSettings {
     Rect filterRect = {0, 0, 0, 0};  // all zero: the whole image
     RGBColor foreground = {0, 0, 0};
     RGBColor background = {65535, 65535, 65535};
-    int32 rowPadding = 3;              // bytes added at the end of each delivered row
-    bool reportColumnBytes = true;     // false: inColumnBytes/outColumnBytes stay 0
+    int32 rowPadding = 3;           // bytes added at the end of each delivered row
+    bool reportColumnBytes = true;  // false: inColumnBytes/outColumnBytes stay 0
     bool haveAdvanceState = true;
     bool haveDisplayPixels = true;
     bool haveHandleSuite = true;
@@ -69,8 +70,8 @@ struct HostSettings {
     bool keepParameters = true;          // false: every run starts with no parameter block,
                                          // from Parameters
     bool maxSpaceInKilobytes = false;
-    bool abortPumpsMessages = true;      // abortProc hooks may dispatch window messages
-    bool wholeImageFilterRect = false;   // filterRect the whole image, whatever the selection
+    bool abortPumpsMessages = true;     // abortProc hooks may dispatch window messages
+    bool wholeImageFilterRect = false;  // filterRect the whole image, whatever the selection
     // Hand the plug-in pointers into the host's own image (input and mask)
     // and into the result (output) whenever the rectangle lies inside the
     // image and takes every plane, as editors do, instead of copies; rows

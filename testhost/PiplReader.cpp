@@ -10,17 +10,29 @@ const int16 knownModes = 16;
 
 // Mode names as enabling expressions spell them, by image mode.
 const char* const expressionModeNames[knownModes] = {
-    "BitmapMode",       "GrayScaleMode", "IndexedMode",          "RGBMode",
-    "CMYKMode",         "HSLMode",       "HSBMode",              "MultichannelMode",
-    "DuotoneMode",      "LabMode",       "Gray16Mode",           "RGB48Mode",
-    "Lab48Mode",        "CMYK64Mode",    "DeepMultichannelMode", "Duotone16Mode",
+    "BitmapMode",    "GrayScaleMode", "IndexedMode",      "RGBMode",     "CMYKMode",
+    "HSLMode",       "HSBMode",       "MultichannelMode", "DuotoneMode", "LabMode",
+    "Gray16Mode",    "RGB48Mode",     "Lab48Mode",        "CMYK64Mode",  "DeepMultichannelMode",
+    "Duotone16Mode",
 };
 
 const char* const displayModeNames[knownModes] = {
-    "Bitmap",   "Grayscale", "Indexed Color",     "RGB",
-    "CMYK",     "HSL",       "HSB",               "Multichannel",
-    "Duotone",  "Lab",       "16-bit Grayscale",  "48-bit RGB",
-    "48-bit Lab", "64-bit CMYK", "Deep Multichannel", "16-bit Duotone",
+    "Bitmap",
+    "Grayscale",
+    "Indexed Color",
+    "RGB",
+    "CMYK",
+    "HSL",
+    "HSB",
+    "Multichannel",
+    "Duotone",
+    "Lab",
+    "16-bit Grayscale",
+    "48-bit RGB",
+    "48-bit Lab",
+    "64-bit CMYK",
+    "Deep Multichannel",
+    "16-bit Duotone",
 };
 
 uint32 ReadLittle32(const uint8_t* bytes) {
@@ -38,7 +50,8 @@ bool ReadCountedString(const uint8_t* data, uint32 length, std::string* text) {
 // A zero-terminated string within the property's data.
 std::string ReadTerminatedString(const uint8_t* data, uint32 length) {
     const void* zero = memchr(data, 0, length);
-    const size_t count = zero != nullptr ? size_t(static_cast<const uint8_t*>(zero) - data) : length;
+    const size_t count =
+        zero != nullptr ? size_t(static_cast<const uint8_t*>(zero) - data) : length;
     return std::string(reinterpret_cast<const char*>(data), count);
 }
 
@@ -114,7 +127,7 @@ std::string Operand(ExpressionReader* reader) {
     const std::string name = Identifier(reader);
     if (name == "PSHOP_ImageMode") {
         return reader->mode >= 0 && reader->mode < knownModes ? expressionModeNames[reader->mode]
-                                                               : std::string("?");
+                                                              : std::string("?");
     }
     for (const char* known : expressionModeNames) {
         if (name == known) return name;
@@ -203,8 +216,8 @@ bool ParsePipl(const uint8_t* bytes, size_t size, PiplProperties* properties, st
         const uint32 length = ReadLittle32(bytes + offset + 12);
         offset += 16;
         if (length > size - offset)
-            return Fail(error, "property list: property '" + FourCharText(key) +
-                                   "' runs past the end");
+            return Fail(error,
+                        "property list: property '" + FourCharText(key) + "' runs past the end");
         if (vendor == piplVendorPhotoshop &&
             !ApplyProperty(key, bytes + offset, length, properties, error))
             return false;

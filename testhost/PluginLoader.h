@@ -16,8 +16,7 @@ struct LoadedPlugin {
 // Reads every property list (PiPL resource) of the library without running
 // any of its code. Answers false when the file is no Windows library or has
 // no readable property list.
-bool ReadPluginProperties(const char* path, std::vector<PiplProperties>* lists,
-                          std::string* error);
+bool ReadPluginProperties(const char* path, std::vector<PiplProperties>* lists, std::string* error);
 
 // Loads the library the way hosts do: reads its property lists first,
 // takes the first that describes a filter ('kind' 8BFM), then loads the

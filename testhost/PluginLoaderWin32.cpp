@@ -30,8 +30,8 @@ bool ReadPluginProperties(const char* path, std::vector<PiplProperties>* lists,
                           std::string* error) {
     lists->clear();
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
-        *error = std::string("cannot open ") + path + " (error " + std::to_string(GetLastError()) +
-                 ")";
+        *error =
+            std::string("cannot open ") + path + " (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
     HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -58,9 +58,10 @@ bool ReadPluginProperties(const char* path, std::vector<PiplProperties>* lists,
     }
     FreeLibrary(module);
     if (lists->empty()) {
-        *error = std::string(path) + (firstProblem.empty()
-                                          ? " has no plug-in property list (PiPL), so it is no filter plug-in"
-                                          : ": " + firstProblem);
+        *error = std::string(path) +
+                 (firstProblem.empty()
+                      ? " has no plug-in property list (PiPL), so it is no filter plug-in"
+                      : ": " + firstProblem);
         return false;
     }
     return true;
@@ -90,8 +91,8 @@ bool LoadFilterByProperties(const char* path, LoadedPlugin* plugin, PiplProperti
     }
     HMODULE module = LoadLibraryA(path);
     if (module == nullptr) {
-        *error = std::string("cannot load ") + path + " (error " + std::to_string(GetLastError()) +
-                 ")";
+        *error =
+            std::string("cannot load ") + path + " (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
     FARPROC entry = GetProcAddress(module, entryName.c_str());

@@ -9,12 +9,12 @@
 
 #include <algorithm>
 
-#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
-#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <set>
 
 namespace {
 
@@ -124,7 +124,8 @@ TEST(CliEndpoints, SymbolicLinksAreFollowedAndStay) {
     EXPECT_EQ(Entries(folder.path + "/real"), std::vector<std::string>({"target.png"}));
 
     // A dangling link: its target is made.
-    ASSERT_EQ(symlink((folder.path + "/made.png").c_str(), (folder.path + "/dangling.png").c_str()), 0);
+    ASSERT_EQ(symlink((folder.path + "/made.png").c_str(), (folder.path + "/dangling.png").c_str()),
+              0);
     ASSERT_TRUE(Write(folder.path + "/dangling.png", "made", &error)) << error;
     EXPECT_EQ(Contents(folder.path + "/made.png"), "made");
     ASSERT_EQ(lstat((folder.path + "/dangling.png").c_str(), &info), 0);

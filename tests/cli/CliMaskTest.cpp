@@ -65,7 +65,8 @@ TEST(CliMask, GrayValuesBecomeSelectionDegrees) {
 TEST(CliMask, UnusableMasksAreRefused) {
     std::vector<uint8_t> mask;
     std::string error;
-    EXPECT_FALSE(MaskFromWhole(GrayMask(3, 2, 8, std::vector<uint16_t>(6, 255)), 2, 3, &mask, &error));
+    EXPECT_FALSE(
+        MaskFromWhole(GrayMask(3, 2, 8, std::vector<uint16_t>(6, 255)), 2, 3, &mask, &error));
     EXPECT_EQ(error, "the mask is 3x2 but the image is 2x3");
     EXPECT_FALSE(MaskFromWhole(GrayMask(1, 1, 8, {7, 8, 7}, 3), 1, 1, &mask, &error));
     EXPECT_NE(error.find("grayscale"), std::string::npos);

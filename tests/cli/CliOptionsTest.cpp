@@ -40,8 +40,8 @@ TEST(CliColours, HexAndNamesBecomeSixteenBitComponents) {
     ASSERT_TRUE(ParseColor("MAGENTA", &c));
     EXPECT_EQ(c.green, 0);
     EXPECT_EQ(c.blue, 65535);
-    for (const char* bad : {"", "#", "#12345", "#1234567", "#gg0000", "ff0000", "purple",
-                            "#12345678", "# 12345"}) {
+    for (const char* bad :
+         {"", "#", "#12345", "#1234567", "#gg0000", "ff0000", "purple", "#12345678", "# 12345"}) {
         EXPECT_FALSE(ParseColor(bad, &c)) << bad;
     }
 }
@@ -71,10 +71,10 @@ TEST(CliOptions, DefaultsAndEveryOption) {
     EXPECT_FALSE(options.dialog);
 
     CliOptions all;
-    ASSERT_TRUE(Parse({"--amount", "25", "--fg=#010203", "--bg", "red", "--mask", "m.png",
-                       "--seed=2147483647", "--progress", "--plugin", "P.8bf", "--dialog", "a.png",
-                       "--", "-b.png"},
-                      &all, &error))
+    ASSERT_TRUE(Parse(
+        {"--amount", "25", "--fg=#010203", "--bg", "red", "--mask", "m.png", "--seed=2147483647",
+         "--progress", "--plugin", "P.8bf", "--dialog", "a.png", "--", "-b.png"},
+        &all, &error))
         << error;
     EXPECT_EQ(all.amount, 25);
     EXPECT_EQ(all.foreground.blue, 3 * 257);
@@ -180,10 +180,12 @@ TEST(CliOptions, QualityAndCompressionForTheOutputFormats) {
     ASSERT_TRUE(Parse({"in.png", "out.jpg"}, &options, &error)) << error;
     EXPECT_EQ(options.jpegQuality, 92);
     EXPECT_EQ(options.pngCompression, -1);
-    ASSERT_TRUE(Parse({"--quality", "1", "--compression=9", "in.png", "out.jpg"}, &options, &error));
+    ASSERT_TRUE(
+        Parse({"--quality", "1", "--compression=9", "in.png", "out.jpg"}, &options, &error));
     EXPECT_EQ(options.jpegQuality, 1);
     EXPECT_EQ(options.pngCompression, 9);
-    ASSERT_TRUE(Parse({"--quality=100", "--compression", "0", "in.png", "out.png"}, &options, &error));
+    ASSERT_TRUE(
+        Parse({"--quality=100", "--compression", "0", "in.png", "out.png"}, &options, &error));
     EXPECT_EQ(options.jpegQuality, 100);
     EXPECT_EQ(options.pngCompression, 0);
     for (const char* bad : {"0", "101", "-5", "9x", ""}) {
@@ -200,10 +202,10 @@ TEST(CliOptions, QualityAndCompressionForTheOutputFormats) {
 
 TEST(CliOptions, HelpDocumentsEveryOption) {
     const std::string help = HelpText("vorn");
-    for (const char* option : {"--amount", "--fg", "--bg", "--mask", "--seed", "--progress",
-                               "--no-progress", "--plugin", "--list", "--dialog", "--about",
-                               "--help", "--quality", "--compression", ".jpg", ".tif",
-                               "#rrggbb", "#rrrrggggbbbb", "Exit status"}) {
+    for (const char* option :
+         {"--amount", "--fg", "--bg", "--mask", "--seed", "--progress", "--no-progress", "--plugin",
+          "--list", "--dialog", "--about", "--help", "--quality", "--compression", ".jpg", ".tif",
+          "#rrggbb", "#rrrrggggbbbb", "Exit status"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(help.find("Usage: vorn "), 0u);
@@ -212,8 +214,8 @@ TEST(CliOptions, HelpDocumentsEveryOption) {
 TEST(CliOptions, HostProfileByNameOrNames) {
     CliOptions options;
     std::string error;
-    ASSERT_TRUE(Parse({"--host-profile", "colour-bytes,no-handles", "a.png", "b.png"}, &options,
-                      &error))
+    ASSERT_TRUE(
+        Parse({"--host-profile", "colour-bytes,no-handles", "a.png", "b.png"}, &options, &error))
         << error;
     EXPECT_EQ(options.hostProfile, "colour-bytes,no-handles");
     CliOptions unknown;

@@ -8,12 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -99,7 +99,8 @@ TEST(CliPng, SmoothImagesCompress) {
     image.samples.resize(size_t(256) * 64 * 3);
     for (int32_t y = 0; y < 64; ++y)
         for (int32_t x = 0; x < 256; ++x)
-            for (int c = 0; c < 3; ++c) image.samples[(size_t(y) * 256 + x) * 3 + c] = uint16_t((x + y * c) & 255);
+            for (int c = 0; c < 3; ++c)
+                image.samples[(size_t(y) * 256 + x) * 3 + c] = uint16_t((x + y * c) & 255);
     const std::vector<uint8_t> bytes = Encoded(image);
     EXPECT_LT(bytes.size(), image.samples.size() / 8);
     EXPECT_EQ(RoundTrip(image).samples, image.samples);
@@ -183,7 +184,8 @@ TEST(CliPng, PaletteAndLowBitImagesBecomeEightBit) {
     ASSERT_TRUE(DecodePng(bytes.data(), bytes.size(), &image, &error)) << error;
     EXPECT_EQ(image.channels, 3);
     EXPECT_EQ(image.bitDepth, 8);
-    EXPECT_EQ(image.samples, std::vector<uint16_t>({10, 20, 30, 40, 50, 60, 70, 80, 90, 200, 210, 220}));
+    EXPECT_EQ(image.samples,
+              std::vector<uint16_t>({10, 20, 30, 40, 50, 60, 70, 80, 90, 200, 210, 220}));
 
     // The same palette with transparency for the first two entries.
     bytes = HandMadePng(4, 1, 2, 3, {0, 0x1B}, {{"PLTE", palette}, {"tRNS", {0, 128}}});
@@ -250,7 +252,8 @@ TEST(CliPng, FilesAreReplacedWholeAndTemporariesNeverStay) {
 TEST(CliPng, HeadersBeyondTheHostsLimitsAreRefusedBeforeDecoding) {
     std::string error;
     // 40000 x 20000 RGB claims 2.4 GB; the data holds one row.
-    EXPECT_FALSE(Decodes(HandMadePng(40000, 20000, 8, 2, std::vector<uint8_t>(1 + 40000 * 3, 0)), &error));
+    EXPECT_FALSE(
+        Decodes(HandMadePng(40000, 20000, 8, 2, std::vector<uint8_t>(1 + 40000 * 3, 0)), &error));
     EXPECT_NE(error.find("at most 32767 pixels a side"), std::string::npos) << error;
     EXPECT_FALSE(Decodes(HandMadePng(100, 32768, 8, 0, std::vector<uint8_t>(101, 0)), &error));
     EXPECT_NE(error.find("at most 32767 pixels a side"), std::string::npos) << error;
@@ -277,7 +280,8 @@ TEST(CliPng, DataBeyondTheDeclaredSizeIsRefused) {
 
 TEST(CliPng, CompressionLevelsTradeSizeForTime) {
     WholeImage image = PatternImage(200, 100, 3, 8);
-    for (size_t i = 0; i < image.samples.size(); ++i) image.samples[i] = uint16_t((i / 600) % 2 ? 255 : 0);
+    for (size_t i = 0; i < image.samples.size(); ++i)
+        image.samples[i] = uint16_t((i / 600) % 2 ? 255 : 0);
     const size_t stored = Encoded(image, 0).size();
     const size_t fast = Encoded(image, 1).size();
     const size_t best = Encoded(image, 9).size();
@@ -308,7 +312,8 @@ TEST(CliFormats, OutputFormatFollowsTheExtensionInAnyCase) {
         EXPECT_FALSE(FormatFromExtension(path, &format)) << path;
     std::string error;
     EXPECT_FALSE(OutputFormatFor("out.xyz", &format, &error));
-    EXPECT_EQ(error, "out.xyz: unknown output format; name the output .png, .jpg, .jpeg, .tif or .tiff");
+    EXPECT_EQ(error,
+              "out.xyz: unknown output format; name the output .png, .jpg, .jpeg, .tif or .tiff");
 }
 
 // Every kind TIFF holds comes back sample for sample; JPEG comes back close.
@@ -318,7 +323,8 @@ TEST(CliFormats, TiffRoundTripsAndJpegStaysClose) {
             const WholeImage image = PatternImage(33, 7, channels, depth);
             std::vector<uint8_t> bytes;
             std::string error;
-            ASSERT_TRUE(EncodeImageBytes(image, imageFormatTiff, EncodeOptions(), &bytes, &error)) << error;
+            ASSERT_TRUE(EncodeImageBytes(image, imageFormatTiff, EncodeOptions(), &bytes, &error))
+                << error;
             ASSERT_EQ(memcmp(bytes.data(), "II*", 3), 0);
             WholeImage back;
             ASSERT_TRUE(DecodeImageBytes(bytes, &back, &error)) << error;
@@ -333,20 +339,24 @@ TEST(CliFormats, TiffRoundTripsAndJpegStaysClose) {
     smooth.channels = 3;
     for (int32_t y = 0; y < 32; ++y)
         for (int32_t x = 0; x < 64; ++x)
-            for (int c = 0; c < 3; ++c) smooth.samples.push_back(uint16_t((x * 4 + y * c * 2) & 255));
+            for (int c = 0; c < 3; ++c)
+                smooth.samples.push_back(uint16_t((x * 4 + y * c * 2) & 255));
     std::vector<uint8_t> bytes;
     std::string error;
-    ASSERT_TRUE(EncodeImageBytes(smooth, imageFormatJpeg, EncodeOptions(), &bytes, &error)) << error;
+    ASSERT_TRUE(EncodeImageBytes(smooth, imageFormatJpeg, EncodeOptions(), &bytes, &error))
+        << error;
     ASSERT_EQ(bytes[0], 0xFF);
     ASSERT_EQ(bytes[1], 0xD8);
     WholeImage back;
     ASSERT_TRUE(DecodeImageBytes(bytes, &back, &error)) << error;
     ASSERT_EQ(back.samples.size(), smooth.samples.size());
     double total = 0;
-    for (size_t i = 0; i < smooth.samples.size(); ++i) total += std::abs(int(back.samples[i]) - int(smooth.samples[i]));
+    for (size_t i = 0; i < smooth.samples.size(); ++i)
+        total += std::abs(int(back.samples[i]) - int(smooth.samples[i]));
     EXPECT_LT(total / smooth.samples.size(), 3.0);
     // Alpha and 16 bits are not for JPEG.
-    EXPECT_FALSE(EncodeImageBytes(PatternImage(4, 4, 4, 8), imageFormatJpeg, EncodeOptions(), &bytes, &error));
+    EXPECT_FALSE(EncodeImageBytes(PatternImage(4, 4, 4, 8), imageFormatJpeg, EncodeOptions(),
+                                  &bytes, &error));
     EXPECT_NE(error.find("JPEG holds 8-bit gray or RGB without alpha"), std::string::npos) << error;
     // Cut short: refused, not padded with gray.
     ASSERT_TRUE(EncodeImageBytes(smooth, imageFormatJpeg, EncodeOptions(), &bytes, &error));

@@ -22,13 +22,14 @@ std::string Drawn(FILE* stream) {
 
 size_t Count(const std::string& text, const std::string& what) {
     size_t count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
     return count;
 }
 
 // The tests that draw: a temporary file stands in for the terminal.
 class CliProgressDrawn : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_NE(stream, nullptr); }
     void TearDown() override {
         if (stream != nullptr) fclose(stream);
@@ -63,7 +64,9 @@ TEST_F(CliProgressDrawn, TickerRedrawsWhileNothingCallsBackAndTheLineEnds) {
     const std::string text = Drawn(stream);
     EXPECT_EQ(text.find("vorn: reading"), 1u) << text;
     EXPECT_GE(Count(text, "building the labyrinth"), 3u) << text;  // first draw and the ticker's
-    EXPECT_NE(text.find("painting [##########                              ]  25%"), std::string::npos) << text;
+    EXPECT_NE(text.find("painting [##########                              ]  25%"),
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("painting [########################################] 100%"),
               std::string::npos);
     EXPECT_NE(text.find("]  50%"), std::string::npos);

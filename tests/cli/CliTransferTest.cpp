@@ -1,9 +1,9 @@
 // Handing images to the plug-in the way a host does, and taking them back.
 #include "cli/ImageTransfer.h"
 #include "cli/Progress.h"
+#include "cli/WholeImage.h"
 #include "entry/ModuleState.h"
 #include "entry/Selectors.h"
-#include "cli/WholeImage.h"
 #include "tests/support/CliTestImages.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +18,8 @@ namespace {
 // Sample `index` of the image counted without row padding.
 uint16 HostSample(const HostImage& image, size_t index) {
     const size_t perRow = size_t(image.width) * image.channels;
-    const size_t at = (index / perRow) * HostRowBytes(image) + (index % perRow) * image.bytesPerSample;
+    const size_t at =
+        (index / perRow) * HostRowBytes(image) + (index % perRow) * image.bytesPerSample;
     if (image.bytesPerSample == 1) return image.samples[at];
     uint16 value;
     memcpy(&value, &image.samples[at], 2);
@@ -69,7 +70,7 @@ std::vector<uint16_t> ResultSamples(const HostImage& before, const HostImage& af
 TEST(CliTransfer, SixteenBitScaleConvertsBothWaysRounded) {
     EXPECT_EQ(HostFromPng16(0), 0);
     EXPECT_EQ(HostFromPng16(65535), 32768);
-    EXPECT_EQ(HostFromPng16(1), 1);       // 0.50001 rounds up
+    EXPECT_EQ(HostFromPng16(1), 1);  // 0.50001 rounds up
     EXPECT_EQ(HostFromPng16(32767), 16384);
     EXPECT_EQ(HostFromPng16(32768), 16384);
     EXPECT_EQ(Png16FromHost(0), 0);
@@ -136,7 +137,8 @@ TEST(CliTransfer, HostCopyIsOnTheHostScale) {
     const WholeImage narrow = PatternImage(6, 3, 3, 8);
     const HostImage host8 = HostFromWhole(narrow);
     EXPECT_EQ(host8.bytesPerSample, 1);
-    for (size_t i = 0; i < narrow.samples.size(); ++i) ASSERT_EQ(HostSample(host8, i), narrow.samples[i]);
+    for (size_t i = 0; i < narrow.samples.size(); ++i)
+        ASSERT_EQ(HostSample(host8, i), narrow.samples[i]);
 }
 
 TEST(CliTransfer, UnchangedSamplesKeepTheFilesOwnValues) {
@@ -202,7 +204,8 @@ TEST(CliTransfer, InPlaceDeliveryGivesTheResultOfCopies) {
                     image.maskRowBytes = 40;
                     image.mask.assign(40 * 23, 0);
                     for (int32 y = 3; y < 20; ++y)
-                        for (int32 x = 5; x < 30; ++x) image.mask[y * 40 + x] = uint8_t((x * 37 + y * 11) % 256);
+                        for (int32 x = 5; x < 30; ++x)
+                            image.mask[y * 40 + x] = uint8_t((x * 37 + y * 11) % 256);
                     filterRect = Rect{3, 5, 20, 30};
                 }
                 HostSettings settings;
@@ -230,9 +233,9 @@ TEST(CliTransfer, InPlaceDeliveryGivesTheResultOfCopies) {
                     if (copied.result.samples[i] == inPlace.result.samples[i]) continue;
                     if (differences++ == 0) first = i;
                 }
-                EXPECT_EQ(differences, 0u) << depth << " bits, " << channels << " channels, selection "
-                                           << selection << ", first at byte " << first << " of "
-                                           << copied.result.samples.size();
+                EXPECT_EQ(differences, 0u)
+                    << depth << " bits, " << channels << " channels, selection " << selection
+                    << ", first at byte " << first << " of " << copied.result.samples.size();
                 EXPECT_FALSE(inPlace.result.samples == inPlace.source.samples);
                 CloseHostSession(&copied);
                 CloseHostSession(&inPlace);

@@ -38,10 +38,10 @@ TEST(AmountText, TypedValueIsTakenOnlyInRangeAndWhenItChanges) {
     EXPECT_TRUE(AcceptTypedAmount(25, 1, 99, 10));
     EXPECT_TRUE(AcceptTypedAmount(1, 1, 99, 10));
     EXPECT_TRUE(AcceptTypedAmount(99, 1, 99, 10));
-    EXPECT_FALSE(AcceptTypedAmount(0, 1, 99, 10));    // "0", letters, an empty box
+    EXPECT_FALSE(AcceptTypedAmount(0, 1, 99, 10));  // "0", letters, an empty box
     EXPECT_FALSE(AcceptTypedAmount(100, 1, 99, 10));
     EXPECT_FALSE(AcceptTypedAmount(-5, 1, 99, 10));
-    EXPECT_FALSE(AcceptTypedAmount(10, 1, 99, 10));   // the value in effect: no render
+    EXPECT_FALSE(AcceptTypedAmount(10, 1, 99, 10));  // the value in effect: no render
     EXPECT_EQ(ClampToRange(0, 1, 99), 1);
     EXPECT_EQ(ClampToRange(150, 1, 99), 99);
     EXPECT_EQ(ClampToRange(57, 1, 99), 57);

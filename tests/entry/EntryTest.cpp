@@ -8,9 +8,9 @@
 #include "host/GlobalMemory.h"
 #include "host/Handles.h"
 #include "testhost/HostSession.h"
+#include "tests/support/FailingGlobalMemory.h"
 #include "tests/support/HostImages.h"
 #include "tests/support/RequestRects.h"
-#include "tests/support/FailingGlobalMemory.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ namespace {
 HostImage GrayImage(int32 width, int32 height) { return UniformImage(width, height, 1, 77); }
 
 class EntryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetModuleState();
         globalAllocFailAt = 0;

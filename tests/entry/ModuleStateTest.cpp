@@ -31,9 +31,9 @@ void DisturbEverything(FilterInstance* instance) {
     const uint8_t grid[1] = {Open};
     ChooseDirectionWith(draws, grid, 2, 1, 1, 0, 0);  // reshuffles the order
     ResolutionFactor(640);
-    OpenFilterDialog(instance);  // the instance, the saved Amount, opened
-    *DialogAmount() = 42;        // no parameter block: the stand-in Amount
-    BeginPreviewRender(false);   // a render running
+    OpenFilterDialog(instance);                   // the instance, the saved Amount, opened
+    *DialogAmount() = 42;                         // no parameter block: the stand-in Amount
+    BeginPreviewRender(false);                    // a render running
     HoldWhileRendering(WM_PREVIEW_SOURCE, 1, 2);  // and Cancel held for it
     previewImageFetched = true;
     nativeFilterDialog = StandInDialog;

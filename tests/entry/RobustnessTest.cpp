@@ -118,7 +118,8 @@ HostImage RampImage(int32 width, int32 height, int32 channels, int32 bytesPerSam
 void AddSelection(HostImage* image) {
     image->mask.assign(size_t(image->width) * image->height, 0);
     for (int32 y = 2; y < image->height - 2; ++y) {
-        for (int32 x = 3; x < image->width - 1; ++x) image->mask[size_t(y) * image->width + x] = 255;
+        for (int32 x = 3; x < image->width - 1; ++x)
+            image->mask[size_t(y) * image->width + x] = 255;
     }
 }
 
@@ -152,7 +153,7 @@ FailedRun RunWithFailingAllocation(HostSession* session, int32 failAt, bool dial
 }
 
 class RobustnessTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetModuleState();
         heapAllocFailAt = 0;
@@ -284,9 +285,7 @@ TEST_F(RobustnessTest, ModesTheFilterDoesNotWorkOnAreRefusedBeforeAnyRequest) {
             CloseHostSession(&session);
             settings.imageMode = mode;
             Open(RampImage(16, 20, 3));
-            if (dialog) {
-                ASSERT_EQ(Call(filterSelectorParameters), noErr);
-            }
+            if (dialog) { ASSERT_EQ(Call(filterSelectorParameters), noErr); }
             EXPECT_EQ(Call(filterSelectorStart), filterBadMode) << mode;
             EXPECT_EQ(session.advanceCalls, 0) << mode;
             EXPECT_TRUE(RequestEnded()) << mode;
@@ -301,8 +300,10 @@ TEST_F(RobustnessTest, EveryModeTheFilterEnablesIsFiltered) {
         int16 mode;
         int16 planes;
         int32 bytesPerSample;
-    } modes[] = {{plugInModeGrayScale, 1, 1}, {plugInModeRGBColor, 3, 1},
-                 {plugInModeGray16, 1, 2},    {plugInModeRGB48, 3, 2}};
+    } modes[] = {{plugInModeGrayScale, 1, 1},
+                 {plugInModeRGBColor, 3, 1},
+                 {plugInModeGray16, 1, 2},
+                 {plugInModeRGB48, 3, 2}};
     for (const auto& m : modes) {
         CloseHostSession(&session);
         settings.imageMode = m.mode;
@@ -335,9 +336,7 @@ TEST_F(RobustnessTest, WidePlaneCountsAreFilteredInsideTheirBuffers) {
         EXPECT_EQ(StartAndContinue(), noErr) << planes;
         ASSERT_TRUE(outputWritten) << planes;
         for (size_t i = 0; i < lie.outBlock.size(); ++i) {
-            if (int32(i % size_t(planes)) >= 3) {
-                ASSERT_EQ(lie.outBlock[i], outBefore[i]) << i;
-            }
+            if (int32(i % size_t(planes)) >= 3) { ASSERT_EQ(lie.outBlock[i], outBefore[i]) << i; }
         }
     }
 }
@@ -422,7 +421,7 @@ TEST_F(RobustnessTest, FinishTwiceStartTwiceAndStartWithoutParameters) {
     Open(RampImage(16, 20, 3));
     EXPECT_EQ(Call(filterSelectorFinish), noErr);  // before anything else
     EXPECT_EQ(Call(filterSelectorFinish), noErr);
-    EXPECT_EQ(session.liveHandles, 1);  // one descriptor: the first was disposed of
+    EXPECT_EQ(session.liveHandles, 1);            // one descriptor: the first was disposed of
     EXPECT_EQ(Call(filterSelectorStart), noErr);  // no Parameters: a block is made
     const Handle parameters = session.record.parameters;  // packed: read by value
     ASSERT_NE(parameters, nullptr);
@@ -678,9 +677,9 @@ TEST_F(RobustnessTest, PreviewPassOutOfMemoryShowsTheUnfilteredImage) {
         RenderPreview(instance, true);
         heapAllocFailAt = 0;
         EXPECT_EQ(*instance->result, memFullErr) << failAt;
-        EXPECT_EQ(std::vector<uint8_t>(instance->previewPixels,
-                                       instance->previewPixels + 18 * 24 * 3),
-                  unfiltered)
+        EXPECT_EQ(
+            std::vector<uint8_t>(instance->previewPixels, instance->previewPixels + 18 * 24 * 3),
+            unfiltered)
             << failAt;
         EXPECT_EQ(lie.outBlock, output) << failAt;
     }

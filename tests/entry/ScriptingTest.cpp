@@ -21,7 +21,7 @@ bool RecordingDialog(FilterInstance* instance) {
 }
 
 class ScriptingTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetModuleState();
         dialogShown = false;
@@ -67,9 +67,9 @@ TEST_F(ScriptingTest, MissingKeyKeepsAmountAndResult) {
 
 TEST_F(ScriptingTest, LastValueWinsAndOnlyLowSixteenBitsAreKept) {
     Open();
-    SetScriptDescriptor(&session, {ScriptItem{keyAmount, typeInteger, 12},
-                                   ScriptItem{0x61626364, typeInteger, 99},
-                                   ScriptItem{keyAmount, typeInteger, 70000}});
+    SetScriptDescriptor(
+        &session, {ScriptItem{keyAmount, typeInteger, 12}, ScriptItem{0x61626364, typeInteger, 99},
+                   ScriptItem{keyAmount, typeInteger, 70000}});
     EXPECT_EQ(Call(filterSelectorStart), noErr);
     EXPECT_EQ(Amount(), 4464);
     SetScriptDescriptor(&session, {ScriptItem{keyAmount, typeInteger, 150}});
@@ -155,14 +155,16 @@ TEST_F(ScriptingTest, DamagedSuitesAreNotUsed) {
     const SuiteDamage damages[] = {
         {"17 read procedures", [](HostSession* s) { s->readProcs.numReadDescriptorProcs = 17; }},
         {"a null read procedure", [](HostSession* s) { s->readProcs.getStringProc = nullptr; }},
-        {"read suite version 1", [](HostSession* s) { s->readProcs.readDescriptorProcsVersion = 1; }},
+        {"read suite version 1",
+         [](HostSession* s) { s->readProcs.readDescriptorProcsVersion = 1; }},
         {"15 write procedures", [](HostSession* s) { s->writeProcs.numWriteDescriptorProcs = 15; }},
         {"no putIntegerProc", [](HostSession* s) { s->writeProcs.putIntegerProc = nullptr; }},
         {"no closeWriteDescriptorProc",
          [](HostSession* s) { s->writeProcs.closeWriteDescriptorProc = nullptr; }},
         {"parameters version 1",
          [](HostSession* s) { s->descriptorParameters.descriptorParametersVersion = 1; }},
-        {"no read suite", [](HostSession* s) { s->descriptorParameters.readDescriptorProcs = nullptr; }},
+        {"no read suite",
+         [](HostSession* s) { s->descriptorParameters.readDescriptorProcs = nullptr; }},
     };
     for (const SuiteDamage& damage : damages) {
         SCOPED_TRACE(damage.what);
@@ -186,8 +188,8 @@ TEST_F(ScriptingTest, DamagedSuitesAreNotUsed) {
 
 TEST_F(ScriptingTest, NullReadTokenStillFollowsPlayInfo) {
     Open();
-    session.readProcs.openReadDescriptorProc = [](PIDescriptorHandle, DescriptorKeyID*)
-        -> PIReadDescriptor { return nullptr; };
+    session.readProcs.openReadDescriptorProc =
+        [](PIDescriptorHandle, DescriptorKeyID*) -> PIReadDescriptor { return nullptr; };
     Call(filterSelectorParameters);
     SetScriptDescriptor(&session, {ScriptItem{keyAmount, typeInteger, 44}});
     EXPECT_EQ(Call(filterSelectorStart), noErr);

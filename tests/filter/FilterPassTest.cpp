@@ -8,17 +8,17 @@
 #include "filter/Samples.h"
 #include "labyrinth/LabyrinthParts.h"
 #include "testhost/HostSession.h"
-#include "tests/support/FilterTestHost.h"
 #include "tests/support/CountingHeap.h"
+#include "tests/support/FilterTestHost.h"
 #include "tests/support/LabyrinthCalls.h"
 #include "tests/support/PlaneColours.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-#include <algorithm>
 
 namespace {
 
@@ -54,7 +54,8 @@ std::vector<uint8_t> RunPassAndRebuild(TestHost* host, unsigned seed) {
     if (host->record.haveMask) {
         for (int32_t r = work.top; r < work.bottom; ++r) {
             for (int32_t c = work.left; c < work.right; ++c)
-                mask.push_back(host->mask[size_t(r) * size_t(host->record.maskRowBytes) + size_t(c)]);
+                mask.push_back(
+                    host->mask[size_t(r) * size_t(host->record.maskRowBytes) + size_t(c)]);
         }
     }
     return GridFrom(state.order, seed, width, height, host->parameters.Amount + 1,
@@ -80,17 +81,21 @@ void ExpectLabyrinth(const TestHost& host, const std::vector<uint8_t>& grid, int
     const int32_t largest = host.bytesPerSample == 1 ? 255 : 32768;
     for (int32_t r = 0; r < host.height; ++r) {
         for (int32_t c = 0; c < host.width; ++c) {
-            const bool inside = r >= work.top && r < work.bottom && c >= work.left && c < work.right;
+            const bool inside =
+                r >= work.top && r < work.bottom && c >= work.left && c < work.right;
             for (int32_t l = 0; l < host.record.planes; ++l) {
                 const int32_t out = ReadSample(host.out, host, r, c, l);
                 if (!inside || l >= maxPlaneCount) {
                     ASSERT_EQ(out, untouched) << r << "," << c << "," << l;
                 } else if (l < painted) {
-                    const bool isWall = grid[size_t(r - work.top) * size_t(width) + size_t(c - work.left)] == Wall;
-                    const int32_t want = Expected(isWall ? wall[l] : corridor[l], host.bytesPerSample);
+                    const bool isWall =
+                        grid[size_t(r - work.top) * size_t(width) + size_t(c - work.left)] == Wall;
+                    const int32_t want =
+                        Expected(isWall ? wall[l] : corridor[l], host.bytesPerSample);
                     ASSERT_EQ(out, want) << r << "," << c << "," << l;
                 } else {
-                    ASSERT_EQ(out, std::min(ReadSample(host.in, host, r, c, l), largest)) << r << "," << c << "," << l;
+                    ASSERT_EQ(out, std::min(ReadSample(host.in, host, r, c, l), largest))
+                        << r << "," << c << "," << l;
                 }
             }
         }
@@ -114,7 +119,8 @@ TEST(FilterPass, PaintsTheLabyrinthInTheHostColoursOnTheLattice) {
         int32_t walls = 0;
         for (int32_t r = 0; r < 31; ++r) {
             for (int32_t c = 0; c < 40; ++c) {
-                const bool isWall = ReadSample(host.out, host, r, c, 0) != Expected(1000, host.bytesPerSample);
+                const bool isWall =
+                    ReadSample(host.out, host, r, c, 0) != Expected(1000, host.bytesPerSample);
                 const bool border = r == 0 || c == 0 || r == 30 || c == 39;
                 if (border) {
                     EXPECT_TRUE(isWall) << r << "," << c;
@@ -144,7 +150,8 @@ TEST(FilterPass, LatticeIsAnchoredAtTheWorkRectanglesCorner) {
         for (int32_t c = 5; c < 27; ++c) {
             const bool isWall = ReadSample(host.out, host, r, c, 1) == 0;
             if (isWall) {
-                EXPECT_TRUE((r - 3) % 4 == 0 || (c - 5) % 4 == 0 || r == 23 || c == 26) << r << "," << c;
+                EXPECT_TRUE((r - 3) % 4 == 0 || (c - 5) % 4 == 0 || r == 23 || c == 26)
+                    << r << "," << c;
             }
         }
     }
@@ -155,7 +162,8 @@ TEST(FilterPass, SelectionShapesTheLabyrinth) {
     SetUpTestHost(&host, plugInModeGrayScale, 1, 33, 29);
     AddTestMask(&host, 0);
     for (int32_t r = 4; r < 25; ++r) {
-        for (int32_t c = 6; c < 30; ++c) host.mask[size_t(r) * size_t(host.record.maskRowBytes) + size_t(c)] = r % 2 ? 255 : 1;
+        for (int32_t c = 6; c < 30; ++c)
+            host.mask[size_t(r) * size_t(host.record.maskRowBytes) + size_t(c)] = r % 2 ? 255 : 1;
     }
     host.instance.workRect = Rect{2, 1, 27, 32};
     host.record.foreground = RGBColor{40000, 0, 0};  // gray takes red
@@ -184,8 +192,9 @@ TEST(FilterPass, TransparencyAndExtraChannelsKeepTheirValues) {
         int16 planes;
         int32_t painted;
     };
-    const Case cases[] = {{plugInModeGrayScale, 2, 1}, {plugInModeRGBColor, 4, 3}, {plugInModeRGB48, 4, 3},
-                          {plugInModeGray16, 2, 1},    {plugInModeRGBColor, 5, 3}, {plugInModeRGBColor, 10, 3},
+    const Case cases[] = {{plugInModeGrayScale, 2, 1}, {plugInModeRGBColor, 4, 3},
+                          {plugInModeRGB48, 4, 3},     {plugInModeGray16, 2, 1},
+                          {plugInModeRGBColor, 5, 3},  {plugInModeRGBColor, 10, 3},
                           {plugInModeRGB48, 9, 3},     {plugInModeGrayScale, 1, 1}};
     for (const Case& test : cases) {
         SCOPED_TRACE(test.planes);
@@ -258,15 +267,16 @@ TEST(FilterPass, AbortProcIsPolledEveryThousandPixelsOfEachPaintedPlane) {
         int16 planes;
         int32_t width, height, polls;
     };
-    const Case cases[] = {{3, 50, 41, 9},  {4, 50, 41, 9}, {2, 50, 41, 3}, {1, 50, 20, 1},
-                          {3, 77, 13, 6},  {1, 1, 1, 1},   {5, 40, 25, 3}, {3, 100, 100, 30}};
+    const Case cases[] = {{3, 50, 41, 9}, {4, 50, 41, 9}, {2, 50, 41, 3}, {1, 50, 20, 1},
+                          {3, 77, 13, 6}, {1, 1, 1, 1},   {5, 40, 25, 3}, {3, 100, 100, 30}};
     for (const Case& test : cases) {
         TestHost host;
         SetUpTestHost(&host, plugInModeGrayScale, test.planes, test.width, test.height);
         host.record.abortProc = CountingAbortProc;
         RunFilterPass(&host.instance);
         EXPECT_EQ(host.result, 0);
-        EXPECT_EQ(abortPolls, test.polls) << test.planes << " planes " << test.width << "x" << test.height;
+        EXPECT_EQ(abortPolls, test.polls)
+            << test.planes << " planes " << test.width << "x" << test.height;
     }
 }
 
@@ -311,8 +321,10 @@ TEST(FilterPass, WorkingMemoryIsTheGridAndTheFrontierList) {
         int16 planes;
         bool mask;
     };
-    const Case cases[] = {{plugInModeRGBColor, 3, false}, {plugInModeRGB48, 4, true},
-                          {plugInModeGray16, 1, true},    {plugInModeRGBColor, 10, false}};
+    const Case cases[] = {{plugInModeRGBColor, 3, false},
+                          {plugInModeRGB48, 4, true},
+                          {plugInModeGray16, 1, true},
+                          {plugInModeRGBColor, 10, false}};
     for (const Case& test : cases) {
         TestHost host;
         SetUpTestHost(&host, test.mode, test.planes, 300, 200);
@@ -434,7 +446,8 @@ TEST(FilterPass, RunsThroughTheHostsSelectors) {
         for (int32_t c = 0; c < 60; ++c) {
             const bool inside = r >= 5 && r < 35 && c >= 7 && c < 52;
             if (!inside) {
-                for (int32_t l = 0; l < 3; ++l) ASSERT_EQ(sampleAt(out, r, c, l), sampleAt(image.samples, r, c, l));
+                for (int32_t l = 0; l < 3; ++l)
+                    ASSERT_EQ(sampleAt(out, r, c, l), sampleAt(image.samples, r, c, l));
                 continue;
             }
             const bool isWall = sampleAt(out, r, c, 0) == 32768;
@@ -466,7 +479,7 @@ TEST(ResolutionFactor, TellsFullHalfAndQuarterRendersApart) {
     EXPECT_EQ(ResolutionFactor(801), 1.0);  // a new full width
     EXPECT_EQ(resolutionWidth, 801);
     EXPECT_EQ(ResolutionFactor(801), 1.0);
-    EXPECT_EQ(ResolutionFactor(401), 0.5);  // ceil(400.5)
+    EXPECT_EQ(ResolutionFactor(401), 0.5);   // ceil(400.5)
     EXPECT_EQ(ResolutionFactor(201), 0.25);  // ceil(200.25)
     EXPECT_EQ(resolutionWidth, 801);
     EXPECT_EQ(ResolutionFactor(400), 1.0);  // neither: remembered afresh

@@ -10,10 +10,10 @@
 #include "filter/PaintLabyrinth.h"
 #include "filter/Samples.h"
 #include "labyrinth/LabyrinthParts.h"
-#include "tests/support/FilterReference.h"
-#include "tests/support/PassRecord.h"
 #include "tests/support/CountingHeap.h"
+#include "tests/support/FilterReference.h"
 #include "tests/support/LabyrinthCalls.h"
+#include "tests/support/PassRecord.h"
 #include "tests/support/PlaneColours.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +75,8 @@ Description RandomDescription(std::mt19937* random) {
     const int32_t left = pick(0, d.imageWidth - 1), top = pick(0, d.imageHeight - 1);
     d.work = Rect{int16(top), int16(left), int16(pick(top + 1, d.imageHeight)),
                   int16(pick(left + 1, d.imageWidth))};
-    const int32_t pixelBytes = d.planes * (d.mode == plugInModeGray16 || d.mode == plugInModeRGB48 ? 2 : 1);
+    const int32_t pixelBytes =
+        d.planes * (d.mode == plugInModeGray16 || d.mode == plugInModeRGB48 ? 2 : 1);
     const int32_t columnChoices[] = {0, pixelBytes, pixelBytes + pick(1, 5), -1};
     d.inColumnBytes = columnChoices[pick(0, 3)];
     d.outColumnBytes = columnChoices[pick(0, 3)];
@@ -118,11 +119,11 @@ void Build(const Description& d, RandomHost* host) {
     host->outStore.resize(d.outOffset + host->outBytes);
     for (uint8_t& byte : host->outStore) byte = uint8_t(content());
 
-    SetUpPassRecord(host,
-                    PassImage{d.mode, d.planes, d.imageWidth, d.imageHeight,
-                              host->inStore.data() + d.inOffset, inRowBytes,
-                              host->outStore.data() + d.outOffset, outRowBytes},
-                    d.amount);
+    SetUpPassRecord(
+        host,
+        PassImage{d.mode, d.planes, d.imageWidth, d.imageHeight, host->inStore.data() + d.inOffset,
+                  inRowBytes, host->outStore.data() + d.outOffset, outRowBytes},
+        d.amount);
     host->result = 77;
     FilterRecord& record = host->record;
     record.wholeSize = Point{int16(d.imageHeight), int16(d.imageWidth)};
@@ -214,11 +215,11 @@ std::string Describe(const Description& d) {
     snprintf(text, sizeof text,
              "mode %d planes %d image %dx%d work %d,%d,%d,%d column bytes %d/%d padding %d/%d/%d "
              "offsets %zu/%zu mask %d amount %d host %d colours %u,%u,%u/%u,%u,%u abort %d",
-             d.mode, d.planes, d.imageWidth, d.imageHeight, d.work.top, d.work.left,
-             d.work.bottom, d.work.right, d.inColumnBytes, d.outColumnBytes, d.inPadding,
-             d.outPadding, d.maskPadding, d.inOffset, d.outOffset, d.maskKind, d.amount,
-             d.hostKind, d.foreground.red, d.foreground.green, d.foreground.blue,
-             d.background.red, d.background.green, d.background.blue, d.withAbortProc);
+             d.mode, d.planes, d.imageWidth, d.imageHeight, d.work.top, d.work.left, d.work.bottom,
+             d.work.right, d.inColumnBytes, d.outColumnBytes, d.inPadding, d.outPadding,
+             d.maskPadding, d.inOffset, d.outOffset, d.maskKind, d.amount, d.hostKind,
+             d.foreground.red, d.foreground.green, d.foreground.blue, d.background.red,
+             d.background.green, d.background.blue, d.withAbortProc);
     return text;
 }
 
@@ -246,12 +247,13 @@ TEST(FilterReference, SameBytesOnLargerImages) {
         Description d = RandomDescription(&random);
         d.imageWidth = 300 + int32_t(random() % 200);
         d.imageHeight = 200 + int32_t(random() % 100);
-        d.work = Rect{int16(random() % 20), int16(random() % 30), int16(d.imageHeight - random() % 20),
-                      int16(d.imageWidth - random() % 30)};
+        d.work = Rect{int16(random() % 20), int16(random() % 30),
+                      int16(d.imageHeight - random() % 20), int16(d.imageWidth - random() % 30)};
         d.inColumnBytes = 0;
         SCOPED_TRACE(Describe(d));
         const unsigned seed = unsigned(random());
-        ExpectSameOutcome(RunPass(d, seed, 0, RunFilterPass), RunPass(d, seed, 0, reference::RunFilterPass));
+        ExpectSameOutcome(RunPass(d, seed, 0, RunFilterPass),
+                          RunPass(d, seed, 0, reference::RunFilterPass));
         if (HasFatalFailure()) return;
     }
 }
@@ -309,13 +311,15 @@ TEST(FilterReference, PaintedSamplesEqualTheFloatRoundTrip) {
             for (int32_t component = 0; component <= 65535; ++component) {
                 const uint16 value = uint16(component);
                 record.foreground = RGBColor{value, uint16(65535 - component), value};
-                record.background = RGBColor{uint16(component / 2), value, uint16(component ^ 0x5555)};
+                record.background =
+                    RGBColor{uint16(component / 2), value, uint16(component ^ 0x5555)};
                 const LabyrinthSamples samples = LabyrinthSamplesOf(&record, kind);
                 const PlaneColour wall = PlaneColourOf(record.foreground, kind);
                 const PlaneColour corridor = PlaneColourOf(record.background, kind);
                 for (int32_t l = 0; l < 3; ++l) {
                     ASSERT_EQ(samples.wall[l], SampleOf(float(wall.components[l]), largest));
-                    ASSERT_EQ(samples.corridor[l], SampleOf(float(corridor.components[l]), largest));
+                    ASSERT_EQ(samples.corridor[l],
+                              SampleOf(float(corridor.components[l]), largest));
                 }
             }
         }

@@ -1,7 +1,7 @@
 // Which scale a record's colours are on, and what the pass and the preview
 // paint with colours on either scale.
-#include "filter/FilterPass.h"
 #include "entry/HostKind.h"
+#include "filter/FilterPass.h"
 #include "filter/HostColours.h"
 #include "filter/PaintLabyrinth.h"
 #include "filter/PlaneCount.h"
@@ -120,7 +120,8 @@ TEST(HostColours, FireworksIsAlwaysOnTheByteScale) {
 // A host on the 16-bit scale whose bytes follow its components (rounded or
 // truncated) never reads as 8-bit, for any component of any channel.
 TEST(HostColours, ConsistentWordHostsKeepTheWordScale) {
-    for (int16 mode : {plugInModeGrayScale, plugInModeRGBColor, plugInModeGray16, plugInModeRGB48}) {
+    for (int16 mode :
+         {plugInModeGrayScale, plugInModeRGBColor, plugInModeGray16, plugInModeRGB48}) {
         for (int32_t component = 0; component <= 65535; ++component) {
             const uint16 c = uint16(component);
             for (uint8_t (*toByte)(uint16) : {RoundedByte, TruncatedByte}) {
@@ -151,7 +152,8 @@ TEST(HostColours, WideColoursPaintAsBefore) {
         const int16 modes[] = {plugInModeGrayScale, plugInModeRGBColor, plugInModeGray16,
                                plugInModeRGB48};
         record.imageMode = modes[i % 4];
-        record.planes = record.imageMode == plugInModeGrayScale || record.imageMode == plugInModeGray16 ? 1 : 3;
+        record.planes =
+            record.imageMode == plugInModeGrayScale || record.imageMode == plugInModeGray16 ? 1 : 3;
         auto pick = [&]() { return uint16(i % 3 == 0 ? small(random) : component(random)); };
         record.foreground = {pick(), pick(), pick()};
         record.background = {pick(), pick(), pick()};
@@ -161,8 +163,8 @@ TEST(HostColours, WideColoursPaintAsBefore) {
             record.backColor[b] = uint8_t(byte(random));
         }
         if (i % 2 == 0) {
-            SetBytes(record.foreColor, uint8_t(record.foreground.red), uint8_t(record.foreground.green),
-                     uint8_t(record.foreground.blue));
+            SetBytes(record.foreColor, uint8_t(record.foreground.red),
+                     uint8_t(record.foreground.green), uint8_t(record.foreground.blue));
         }
         for (int32_t kind : {hostKindOther, hostKindPhotoshop, hostKindFireworks}) {
             const LabyrinthSamples samples = LabyrinthSamplesOf(&record, kind);
@@ -171,7 +173,8 @@ TEST(HostColours, WideColoursPaintAsBefore) {
             const int32_t largest = samples.bytesPerSample == 1 ? 255 : 32768;
             for (int32_t l = 0; l < 3; ++l) {
                 ASSERT_EQ(samples.wall[l], SampleOf(float(wall.components[l]), largest)) << i;
-                ASSERT_EQ(samples.corridor[l], SampleOf(float(corridor.components[l]), largest)) << i;
+                ASSERT_EQ(samples.corridor[l], SampleOf(float(corridor.components[l]), largest))
+                    << i;
             }
         }
     }

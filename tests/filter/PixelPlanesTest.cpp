@@ -5,9 +5,9 @@
 #include "filter/PlaneCount.h"
 #include "filter/Samples.h"
 #include "host/HostSamples.h"
+#include "tests/support/CountingHeap.h"
 #include "tests/support/FilterReference.h"
 #include "tests/support/FilterTestHost.h"
-#include "tests/support/CountingHeap.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,8 @@ void ExpectWorkRectCopied(const TestHost& host, int32_t channels) {
     const Rect& work = host.instance.workRect;
     for (int32_t r = 0; r < host.height; ++r) {
         for (int32_t c = 0; c < host.width; ++c) {
-            const bool inside = r >= work.top && r < work.bottom && c >= work.left && c < work.right;
+            const bool inside =
+                r >= work.top && r < work.bottom && c >= work.left && c < work.right;
             for (int32_t l = 0; l < host.record.planes; ++l) {
                 const int32_t out = ReadSample(host.out, host, r, c, l);
                 if (inside && l < channels) {
@@ -57,7 +58,8 @@ void ExpectWorkRectCopied(const TestHost& host, int32_t channels) {
 TEST(PixelPlanes, EightBitSamplesComeBackUnchanged) {
     TestHost host;
     SetUpTestHost(&host, plugInModeRGBColor, 3, 16, 16);
-    for (int32_t i = 0; i < 16 * 16 * 3; ++i) WriteSample(&host.in, host, i / 48, i / 3 % 16, i % 3, i % 256);
+    for (int32_t i = 0; i < 16 * 16 * 3; ++i)
+        WriteSample(&host.in, host, i / 48, i / 3 % 16, i % 3, i % 256);
     TestPlanes planes(3, PixelsOf(host));
     ReadPlanes(&host.instance, 1, 3, &planes.set, nullptr);
     for (size_t j = 0; j < PixelsOf(host); ++j) {
@@ -78,7 +80,8 @@ TEST(PixelPlanes, SixteenBitSamplesComeBackUnchangedUpToFullIntensity) {
     std::vector<int32_t> samples;
     for (int32_t i = 0; i < 256 * 130; ++i) {
         // 0..32768, then samples beyond full intensity up to 65535.
-        const int32_t sample = i <= 32768 ? i : (i == 256 * 130 - 1 ? 65535 : 32769 + (i - 32769) * 61);
+        const int32_t sample =
+            i <= 32768 ? i : (i == 256 * 130 - 1 ? 65535 : 32769 + (i - 32769) * 61);
         WriteSample(&host.in, host, i / 256, i % 256, 0, sample);
         samples.push_back(sample);
     }
@@ -88,7 +91,8 @@ TEST(PixelPlanes, SixteenBitSamplesComeBackUnchangedUpToFullIntensity) {
     EXPECT_EQ(planes.set.planes[0][32768], 1.0f);
     WritePlanes(&host.instance, 2, 1, &planes.set);
     for (int32_t i = 0; i < 256 * 130; ++i) {
-        ASSERT_EQ(ReadSample(host.out, host, i / 256, i % 256, 0), std::min(samples[size_t(i)], 32768))
+        ASSERT_EQ(ReadSample(host.out, host, i / 256, i % 256, 0),
+                  std::min(samples[size_t(i)], 32768))
             << "sample " << samples[size_t(i)];
     }
 }
@@ -160,7 +164,8 @@ TEST(PixelPlanes, OnlyTheFirstEightOfManyChannelsAreConverted) {
         TestHost host;
         SetUpTestHost(&host, mode, 10, 3, 2);
         for (int32_t p = 0; p < 6; ++p) {
-            for (int32_t l = 0; l < 10; ++l) WriteSample(&host.in, host, p / 3, p % 3, l, p * 10 + l);
+            for (int32_t l = 0; l < 10; ++l)
+                WriteSample(&host.in, host, p / 3, p % 3, l, p * 10 + l);
         }
         EXPECT_EQ(PlaneCountOf(10), 8);
         TestPlanes planes(8, 6);
@@ -168,7 +173,8 @@ TEST(PixelPlanes, OnlyTheFirstEightOfManyChannelsAreConverted) {
         ReadPlanes(&host.instance, bytes, PlaneCountOf(10), &planes.set, nullptr);
         const double scale = bytes == 1 ? 0.00392156862745098 : 1.0 / 32768;
         for (int32_t j = 0; j < 6; ++j) {
-            for (int32_t l = 0; l < 8; ++l) ASSERT_EQ(planes.set.planes[l][j], float((j * 10 + l) * scale));
+            for (int32_t l = 0; l < 8; ++l)
+                ASSERT_EQ(planes.set.planes[l][j], float((j * 10 + l) * scale));
         }
         WritePlanes(&host.instance, bytes, PlaneCountOf(10), &planes.set);
         ExpectWorkRectCopied(host, 8);  // channels 8 and 9 keep the output's bytes
@@ -198,16 +204,20 @@ TEST(PixelPlanes, RowsStartAtTheColumnBytesAndStepByThePixelSize) {
     host.record.outColumnBytes = 5;
     ReadPlanes(&host.instance, 1, 3, &planes.set, nullptr);
     for (int32_t j = 0; j < 12; ++j) {
-        const size_t at = size_t(1 + j / 4) * size_t(host.record.inRowBytes) + 2 * 4 + size_t(j % 4) * 3;
+        const size_t at =
+            size_t(1 + j / 4) * size_t(host.record.inRowBytes) + 2 * 4 + size_t(j % 4) * 3;
         ASSERT_EQ(planes.set.planes[1][j], float(host.in[at + 1] * 0.00392156862745098));
     }
     WritePlanes(&host.instance, 1, 3, &planes.set);
     for (int32_t j = 0; j < 12; ++j) {
-        const size_t from = size_t(1 + j / 4) * size_t(host.record.inRowBytes) + 2 * 4 + size_t(j % 4) * 3;
-        const size_t to = size_t(1 + j / 4) * size_t(host.record.outRowBytes) + 2 * 5 + size_t(j % 4) * 3;
+        const size_t from =
+            size_t(1 + j / 4) * size_t(host.record.inRowBytes) + 2 * 4 + size_t(j % 4) * 3;
+        const size_t to =
+            size_t(1 + j / 4) * size_t(host.record.outRowBytes) + 2 * 5 + size_t(j % 4) * 3;
         for (size_t l = 0; l < 3; ++l) ASSERT_EQ(host.out[to + l], host.in[from + l]);
     }
-    EXPECT_EQ(host.out[size_t(host.record.outRowBytes) + 9], untouchedByte);  // before the row start
+    EXPECT_EQ(host.out[size_t(host.record.outRowBytes) + 9],
+              untouchedByte);  // before the row start
 }
 
 TEST(PixelPlanes, MaskCopyFollowsTheHostMaskOrIsZero) {
@@ -220,7 +230,9 @@ TEST(PixelPlanes, MaskCopyFollowsTheHostMaskOrIsZero) {
     TestPlanes planes(1, 12);
     ReadPlanes(&host.instance, 1, 1, &planes.set, copy.data());
     for (int32_t j = 0; j < 12; ++j) {
-        ASSERT_EQ(copy[size_t(j)], host.mask[size_t(2 + j / 4) * size_t(host.record.maskRowBytes) + 3 + size_t(j % 4)]);
+        ASSERT_EQ(
+            copy[size_t(j)],
+            host.mask[size_t(2 + j / 4) * size_t(host.record.maskRowBytes) + 3 + size_t(j % 4)]);
     }
 
     host.record.haveMask = 0;

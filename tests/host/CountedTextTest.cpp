@@ -80,7 +80,8 @@ TEST(CountedText, CutsAt254Characters) {
     // Filling up in small steps stops at the same place.
     CountedText stepwise;
     ClearText(&stepwise);
-    for (int i = 0; i < 300; i += 7) AppendText(&stepwise, source.c_str(), static_cast<int16>(i), 7);
+    for (int i = 0; i < 300; i += 7)
+        AppendText(&stepwise, source.c_str(), static_cast<int16>(i), 7);
     EXPECT_EQ(Chars(stepwise), source.substr(0, 254));
 }
 
@@ -111,11 +112,11 @@ TEST(CountedText, DecimalTextRoundsAndDropsOneTrailingZero) {
     EXPECT_EQ(Decimal(2.5, 3), "2.5");    // digits stop when nothing is left
     EXPECT_EQ(Decimal(1.2345, 2), "1.23");
     EXPECT_EQ(Decimal(1.0625, 2), "1.06");  // a zero inside the digits stays
-    EXPECT_EQ(Decimal(12.0, 3), "12.0");     // nothing left: digits stop
+    EXPECT_EQ(Decimal(12.0, 3), "12.0");    // nothing left: digits stop
     // Only the n-th decimal is dropped when it is 0; the one before it stays
     // because something follows it in the value.
     EXPECT_EQ(Decimal(1.2004, 3), "1.20");
-    EXPECT_EQ(Decimal(3.0, 0), "3.0");       // one digit at the least
+    EXPECT_EQ(Decimal(3.0, 0), "3.0");  // one digit at the least
 }
 
 TEST(CountedText, DecimalTextDigitsAreExactForValuesJustBelowTheirDecimal) {

@@ -43,7 +43,7 @@ HandleProcs GoodSuite() {
 }
 
 class HandlesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         newCalls = disposeCalls = lockCalls = unlockCalls = 0;
         globalAllocFailAt = 0;

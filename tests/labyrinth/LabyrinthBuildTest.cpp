@@ -61,7 +61,7 @@ std::vector<uint8_t> RandomMask(int32_t width, int32_t height) {
 }
 
 class BuildLabyrinthTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         heapAllocFailAt = 0;
         ResetDirectionOrder();
@@ -118,9 +118,8 @@ TEST_F(BuildLabyrinthTest, AllUnselectedEmptiesTheListEntryByEntry) {
 TEST_F(BuildLabyrinthTest, ThinRectanglesStayWalls) {
     srand(5);
     for (int32_t pitch : {1, 2, 3, 50}) {
-        for (const auto& size : {std::make_pair(1, 1), std::make_pair(1, 40),
-                                 std::make_pair(40, 1), std::make_pair(2, 30),
-                                 std::make_pair(30, 2)}) {
+        for (const auto& size : {std::make_pair(1, 1), std::make_pair(1, 40), std::make_pair(40, 1),
+                                 std::make_pair(2, 30), std::make_pair(30, 2)}) {
             const size_t cells = static_cast<size_t>(size.first) * size.second;
             EXPECT_EQ(Build(size.first, size.second, pitch, nullptr),
                       std::vector<uint8_t>(cells, Wall));
@@ -177,8 +176,8 @@ TEST_F(BuildLabyrinthTest, GrowthNeverGrowsTheList) {
         const int32_t pitch = 1 + rand() % 12;
         const std::vector<uint8_t> mask = RandomMask(width, height);
         const uint8_t* m = trial % 2 == 1 ? mask.data() : nullptr;
-        SCOPED_TRACE(testing::Message() << width << "x" << height << " pitch " << pitch
-                                        << (m ? " masked" : ""));
+        SCOPED_TRACE(testing::Message()
+                     << width << "x" << height << " pitch " << pitch << (m ? " masked" : ""));
         std::vector<uint8_t> grid(static_cast<size_t>(width) * height);
         int32_t start = heapAllocCount;
         FrontierList* list = CreateFrontierList(32, width);
@@ -236,14 +235,11 @@ TEST_F(BuildLabyrinthTest, GridsBeyondThirtyTwoBitCellIndicesAreRefused) {
 // - every wall that is not a seed lies on a lattice line;
 // - no 2 x 2 block of walls appears away from the seeds;
 // - every wall is joined to a seed through edge-sharing walls.
-void ExpectLabyrinthProperties(const std::vector<uint8_t>& grid,
-                               const std::vector<uint8_t>& seeds, int32_t width,
-                               int32_t height, int32_t pitch) {
+void ExpectLabyrinthProperties(const std::vector<uint8_t>& grid, const std::vector<uint8_t>& seeds,
+                               int32_t width, int32_t height, int32_t pitch) {
     for (size_t i = 0; i < grid.size(); ++i) {
         ASSERT_TRUE(grid[i] == Open || grid[i] == Wall) << i;
-        if (seeds[i] == Wall) {
-            ASSERT_EQ(grid[i], Wall) << i;
-        }
+        if (seeds[i] == Wall) { ASSERT_EQ(grid[i], Wall) << i; }
     }
     for (int32_t r = 0; r < height; ++r)
         for (int32_t c = 0; c < width; ++c)
@@ -271,8 +267,8 @@ void ExpectLabyrinthProperties(const std::vector<uint8_t>& grid,
         const size_t i = stack.back();
         stack.pop_back();
         const int32_t c = static_cast<int32_t>(i % width), r = static_cast<int32_t>(i / width);
-        const size_t next[4] = {c > 0 ? i - 1 : i, c + 1 < width ? i + 1 : i,
-                                r > 0 ? i - width : i, r + 1 < height ? i + width : i};
+        const size_t next[4] = {c > 0 ? i - 1 : i, c + 1 < width ? i + 1 : i, r > 0 ? i - width : i,
+                                r + 1 < height ? i + width : i};
         for (size_t n : next)
             if (grid[n] == Wall && !reached[n]) {
                 reached[n] = 1;
@@ -280,9 +276,7 @@ void ExpectLabyrinthProperties(const std::vector<uint8_t>& grid,
             }
     }
     for (size_t i = 0; i < grid.size(); ++i)
-        if (grid[i] == Wall) {
-            ASSERT_TRUE(reached[i]) << "wall cut off at " << i;
-        }
+        if (grid[i] == Wall) { ASSERT_TRUE(reached[i]) << "wall cut off at " << i; }
 }
 
 TEST_F(BuildLabyrinthTest, PropertiesHoldOverRandomCases) {
@@ -291,11 +285,11 @@ TEST_F(BuildLabyrinthTest, PropertiesHoldOverRandomCases) {
         const int32_t width = 1 + rand() % 70, height = 1 + rand() % 70;
         const int32_t pitch = 1 + rand() % 12;
         const bool masked = rand() % 2 == 0;
-        const std::vector<uint8_t> mask = masked ? RandomMask(width, height)
-                                                 : std::vector<uint8_t>();
+        const std::vector<uint8_t> mask =
+            masked ? RandomMask(width, height) : std::vector<uint8_t>();
         const uint8_t* m = masked ? mask.data() : nullptr;
-        SCOPED_TRACE(testing::Message() << width << "x" << height << " pitch " << pitch
-                                        << (masked ? " masked" : ""));
+        SCOPED_TRACE(testing::Message()
+                     << width << "x" << height << " pitch " << pitch << (masked ? " masked" : ""));
         const std::vector<uint8_t> grid = Build(width, height, pitch, m);
         ExpectLabyrinthProperties(grid, Seeds(width, height, m), width, height, pitch);
     }

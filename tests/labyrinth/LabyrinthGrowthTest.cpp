@@ -36,11 +36,7 @@ bool Reachable(const TextGrid& g, int32_t c, int32_t r) {
 }
 
 TEST(ClearTarget, RejectsOutsideWallAndWallNeighbours) {
-    const TextGrid g = Parse({".....",
-                              ".....",
-                              "...#.",
-                              ".....",
-                              "....."});
+    const TextGrid g = Parse({".....", ".....", "...#.", ".....", "....."});
     EXPECT_FALSE(Clear(g, -1, 0));
     EXPECT_FALSE(Clear(g, 0, -1));
     EXPECT_FALSE(Clear(g, 5, 0));
@@ -61,11 +57,7 @@ TEST(ClearTarget, OutlineCodeCountsAsFree) {
 }
 
 TEST(ReachableTarget, RejectsOutsideWallAndTwoWallNeighbours) {
-    const TextGrid g = Parse({".....",
-                              "..#..",
-                              ".#.#.",
-                              ".....",
-                              "....."});
+    const TextGrid g = Parse({".....", "..#..", ".#.#.", ".....", "....."});
     EXPECT_FALSE(Reachable(g, -1, 2));
     EXPECT_FALSE(Reachable(g, 2, 5));
     EXPECT_FALSE(Reachable(g, 2, 1));
@@ -136,10 +128,10 @@ char Choose(const TextGrid& g, int32_t pitch, int32_t c, int32_t r) {
 }
 
 TEST(ChooseDirection, DrawsExactlyFourRandomNumbers) {
-    const TextGrid open = Parse({".......", ".......", ".......", ".......", ".......",
-                                 ".......", "......."});
-    const TextGrid walls = Parse({"#######", "#######", "#######", "#######", "#######",
-                                  "#######", "#######"});
+    const TextGrid open =
+        Parse({".......", ".......", ".......", ".......", ".......", ".......", "......."});
+    const TextGrid walls =
+        Parse({"#######", "#######", "#######", "#######", "#######", "#######", "#######"});
     for (unsigned seed : {1u, 2u, 99u, 4242u}) {
         srand(seed);
         for (int i = 0; i < 4; ++i) rand();
@@ -158,8 +150,8 @@ TEST(ChooseDirection, DrawsExactlyFourRandomNumbers) {
 }
 
 TEST(ChooseDirection, ShufflesInPlaceAndNeverResets) {
-    const TextGrid open = Parse({".......", ".......", ".......", ".......", ".......",
-                                 ".......", "......."});
+    const TextGrid open =
+        Parse({".......", ".......", ".......", ".......", ".......", ".......", "......."});
     for (unsigned seed : {3u, 17u, 123u}) {
         const std::string afterOne = ExpectedOrder(seed, 1);
         const std::string afterThree = ExpectedOrder(seed, 3);
@@ -182,15 +174,15 @@ TEST(ChooseDirection, TriesAllFourBeforeGivingUp) {
     // the shuffled order is left free.
     for (unsigned seed : {5u, 6u, 7u, 8u, 9u, 10u}) {
         const std::string order = ExpectedOrder(seed, 1);
-        TextGrid g = Parse({".......", ".......", ".......", ".......", ".......",
-                            ".......", "......."});
+        TextGrid g =
+            Parse({".......", ".......", ".......", ".......", ".......", ".......", "......."});
         for (int i = 0; i < 3; ++i) {
             int32_t c = 3, r = 3;
             switch (order[i]) {
-            case 'U': r = 6; break;
-            case 'D': r = 0; break;
-            case 'L': c = 0; break;
-            default: c = 6; break;
+                case 'U': r = 6; break;
+                case 'D': r = 0; break;
+                case 'L': c = 0; break;
+                default: c = 6; break;
             }
             g.cells[r * 7 + c] = Wall;
         }
@@ -204,8 +196,8 @@ TEST(ChooseDirection, TriesAllFourBeforeGivingUp) {
 TEST(ChooseDirection, TargetsOutsideTheGridAreRejected) {
     // From (0, 0) the D and L targets lie at -3, from (6, 6) the U and R
     // targets at 9; the targets inside are blocked.
-    TextGrid g = Parse({"...#...", ".......", ".......", "#.....#", ".......", ".......",
-                        "...#..."});
+    TextGrid g =
+        Parse({"...#...", ".......", ".......", "#.....#", ".......", ".......", "...#..."});
     srand(11);
     for (int i = 0; i < 20; ++i) {
         EXPECT_EQ(Choose(g, 3, 0, 0), directionNone);
@@ -230,9 +222,8 @@ TEST(ChooseDirection, BorderCellBetweenLatticeColumnsFindsNothing) {
 TEST(ChooseDirection, LatticePointUsesTheStrictTest) {
     // From (4, 4) at pitch 4 only U's target (4, 8) is unblocked; it has a
     // wall beside it, which the strict test refuses.
-    const TextGrid g = Parse({"....#....", ".........", ".........", ".........",
-                              "#.......#", ".........", ".........", ".........",
-                              "...#....."});
+    const TextGrid g = Parse({"....#....", ".........", ".........", ".........", "#.......#",
+                              ".........", ".........", ".........", "...#....."});
     srand(31);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(Choose(g, 4, 4, 4), directionNone);
     ResetDirectionOrder();
@@ -242,15 +233,13 @@ TEST(ChooseDirection, PositionBetweenLatticePointsUsesTheLenientTest) {
     // From (4, 2) at pitch 4 only U and D are allowed; D's target (4, 0) is a
     // wall and U's target (4, 4) has a wall on its left, which the lenient
     // test accepts.
-    const TextGrid g = Parse({"....#....", ".........", ".........", ".........",
-                              "...#.....", ".........", ".........", ".........",
-                              "........."});
+    const TextGrid g = Parse({"....#....", ".........", ".........", ".........", "...#.....",
+                              ".........", ".........", ".........", "........."});
     srand(41);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(Choose(g, 4, 4, 2), directionUp);
     // The same holds for L and R along a lattice row.
-    const TextGrid h = Parse({".........", ".........", ".........", "....#....",
-                              "#.......#", ".........", ".........", ".........",
-                              "........."});
+    const TextGrid h = Parse({".........", ".........", ".........", "....#....", "#.......#",
+                              ".........", ".........", ".........", "........."});
     for (int i = 0; i < 20; ++i) {
         const char direction = Choose(h, 4, 2, 4);
         EXPECT_EQ(direction, directionRight);

@@ -5,14 +5,13 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 // Lists in these tests belong to a grid this wide.
 const int32_t listWidth = 5000;
 
 class FrontierListTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { heapAllocFailAt = 0; }
     void TearDown() override { heapAllocFailAt = 0; }
 };

@@ -98,10 +98,22 @@ struct PlainLabyrinth {
         if (!Inside(c, r) || IsWall(c, r)) return false;
         int count = 0;
         long long h = 0, v = 0;
-        if (Inside(c - 1, r) && IsWall(c - 1, r)) { ++count; h = -1; }
-        if (Inside(c + 1, r) && IsWall(c + 1, r)) { ++count; h = 1; }
-        if (Inside(c, r - 1) && IsWall(c, r - 1)) { ++count; v = -1; }
-        if (Inside(c, r + 1) && IsWall(c, r + 1)) { ++count; v = 1; }
+        if (Inside(c - 1, r) && IsWall(c - 1, r)) {
+            ++count;
+            h = -1;
+        }
+        if (Inside(c + 1, r) && IsWall(c + 1, r)) {
+            ++count;
+            h = 1;
+        }
+        if (Inside(c, r - 1) && IsWall(c, r - 1)) {
+            ++count;
+            v = -1;
+        }
+        if (Inside(c, r + 1) && IsWall(c, r + 1)) {
+            ++count;
+            v = 1;
+        }
         if (count > 1) return false;
         if (h != 0) {
             const long long far = c - h;
@@ -122,12 +134,16 @@ struct PlainLabyrinth {
             long long tc = c, tr = r;
             if (d == 'U' || d == 'D') {
                 if (c % pitch != 0) continue;
-                if (d == 'U') tr = r + pitch - r % pitch;
-                else tr = r % pitch != 0 ? r - r % pitch : r - pitch;
+                if (d == 'U')
+                    tr = r + pitch - r % pitch;
+                else
+                    tr = r % pitch != 0 ? r - r % pitch : r - pitch;
             } else {
                 if (r % pitch != 0) continue;
-                if (d == 'R') tc = c + pitch - c % pitch;
-                else tc = c % pitch != 0 ? c - c % pitch : c - pitch;
+                if (d == 'R')
+                    tc = c + pitch - c % pitch;
+                else
+                    tc = c % pitch != 0 ? c - c % pitch : c - pitch;
             }
             const bool latticePoint = c % pitch == 0 && r % pitch == 0;
             if (latticePoint ? Clear(tc, tr) : Reachable(tc, tr)) return d;
@@ -228,8 +244,8 @@ TEST(LabyrinthReference, MatchesOnRandomCases) {
         const int32_t pitch = 1 + rand() % (trial % 4 == 0 ? 40 : 9);
         const int kind = rand() % 3;
         const unsigned seed = static_cast<unsigned>(rand());
-        const std::vector<uint8_t> mask = kind == 0 ? std::vector<uint8_t>()
-                                                    : RandomBlobMask(width, height);
+        const std::vector<uint8_t> mask =
+            kind == 0 ? std::vector<uint8_t>() : RandomBlobMask(width, height);
         if (kind == 2) {
             std::vector<uint8_t> solid = mask;
             for (uint8_t& value : solid) value = value == 0 ? 0 : 255;
@@ -255,7 +271,8 @@ TEST(LabyrinthReference, StopsInTheSameStateWhenTheListCannotBeSized) {
             mask[r * 200 + c] = x * x + y * y < 1.0 ? 255 : 0;
         }
     for (int32_t pitch : {2, 3, 7}) {
-        for (const uint8_t* m : {static_cast<const uint8_t*>(nullptr), static_cast<const uint8_t*>(mask.data())}) {
+        for (const uint8_t* m :
+             {static_cast<const uint8_t*>(nullptr), static_cast<const uint8_t*>(mask.data())}) {
             // Allocation 1 is the list, 2 its array of 32, 3 the array sized
             // after seeding for every entry; growth allocates nothing.
             for (int32_t failAt = 3;; ++failAt) {

@@ -96,8 +96,8 @@ TEST(SeedGridMask, AllUnselectedMakesEveryCellAWall) {
 }
 
 TEST(SeedGridMask, AllSelectedSeedsExactlyWhatNoMaskSeeds) {
-    for (const auto& size : {std::make_pair(9, 7), std::make_pair(1, 4), std::make_pair(4, 1),
-                             std::make_pair(3, 3)}) {
+    for (const auto& size :
+         {std::make_pair(9, 7), std::make_pair(1, 4), std::make_pair(4, 1), std::make_pair(3, 3)}) {
         const int32_t width = size.first, height = size.second;
         std::vector<uint8_t> mask(width * height);
         for (size_t i = 0; i < mask.size(); ++i) mask[i] = static_cast<uint8_t>(1 + i * 37 % 255);
@@ -129,9 +129,8 @@ TEST(SeedGridMask, OutlineIsWalledAndInteriorStaysOpen) {
     auto selected = [](int32_t c, int32_t r) { return c >= 2 && c <= 6 && r >= 1 && r <= 4; };
     const std::vector<uint8_t> mask = MaskWhere(width, height, selected);
     const Seeded seeded = Seed(width, height, &mask);
-    ExpectSeeds(seeded, width, height, [](int32_t c, int32_t r) {
-        return !(c >= 3 && c <= 5 && r >= 2 && r <= 3);
-    });
+    ExpectSeeds(seeded, width, height,
+                [](int32_t c, int32_t r) { return !(c >= 3 && c <= 5 && r >= 2 && r <= 3); });
 }
 
 TEST(SeedGridMask, LoneUnselectedPixelIsClosedOnAllFourDiagonals) {
@@ -216,9 +215,7 @@ TEST(SeedGridMask, LeavesOnlyOpenAndWallOnRandomMasks) {
         }
         EXPECT_EQ(seeded.pushed.size(), walls);
         for (size_t i = 0; i < mask.size(); ++i)
-            if (mask[i] == 0) {
-                EXPECT_EQ(seeded.grid[i], Wall);
-            }
+            if (mask[i] == 0) { EXPECT_EQ(seeded.grid[i], Wall); }
     }
 }
 
@@ -244,7 +241,7 @@ TEST(SeedGridRoom, IsTheSeedsAndTheOpenLatticePoints) {
     const int32_t calls = heapAllocCount;
     ASSERT_TRUE(SeedGrid(grid.data(), 40, 40, nullptr, list));
     EXPECT_EQ(heapAllocCount - calls, 1);  // one resize, no doubling
-    EXPECT_EQ(list->capacity, 156);         // no lattice: the seeds alone
+    EXPECT_EQ(list->capacity, 156);        // no lattice: the seeds alone
     DestroyFrontierList(list);
 
     // Pitch 10: lattice rows and columns 0, 10, 20, 30; those in row 0 or

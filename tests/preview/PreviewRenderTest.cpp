@@ -10,8 +10,8 @@
 #include "preview/PreviewImage.h"
 #include "preview/PreviewPixelMap.h"
 #include "preview/PreviewRender.h"
-#include "tests/support/RequestRects.h"
 #include "tests/support/CountingHeap.h"
+#include "tests/support/RequestRects.h"
 
 namespace {
 

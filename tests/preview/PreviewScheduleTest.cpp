@@ -8,7 +8,7 @@
 namespace {
 
 class PreviewScheduleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetPreviewSchedule(); }
     void TearDown() override { ResetPreviewSchedule(); }
 };

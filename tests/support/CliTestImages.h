@@ -30,7 +30,8 @@ inline void AppendBig32(std::vector<uint8_t>* out, uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) out->push_back(uint8_t(value >> shift));
 }
 
-inline void AppendChunk(std::vector<uint8_t>* out, const char* type, const std::vector<uint8_t>& data) {
+inline void AppendChunk(std::vector<uint8_t>* out, const char* type,
+                        const std::vector<uint8_t>& data) {
     AppendBig32(out, uint32_t(data.size()));
     const size_t start = out->size();
     out->insert(out->end(), type, type + 4);
@@ -61,9 +62,10 @@ inline std::vector<uint8_t> Compressed(std::vector<uint8_t> raw) {
 
 // A PNG stream built chunk by chunk: IHDR, the extra chunks, one IDAT of
 // the given scanlines (each beginning with its filter byte), IEND.
-inline std::vector<uint8_t> HandMadePng(uint32_t width, uint32_t height, uint8_t depth,
-                                        uint8_t colourType, const std::vector<uint8_t>& scanlines,
-                                        const std::vector<std::pair<std::string, std::vector<uint8_t>>>& extra = {}) {
+inline std::vector<uint8_t> HandMadePng(
+    uint32_t width, uint32_t height, uint8_t depth, uint8_t colourType,
+    const std::vector<uint8_t>& scanlines,
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>>& extra = {}) {
     std::vector<uint8_t> out(pngSignature, pngSignature + 8);
     AppendChunk(&out, "IHDR", HeaderData(width, height, depth, colourType));
     for (const auto& chunk : extra) AppendChunk(&out, chunk.first.c_str(), chunk.second);

@@ -150,8 +150,8 @@ struct PassBuffers {
     uint8_t* grid;
 };
 
-inline OSErr FilterWorkRect(FilterInstance* instance, int16 amount, int32_t width,
-                            int32_t height, PassBuffers* buffers) {
+inline OSErr FilterWorkRect(FilterInstance* instance, int16 amount, int32_t width, int32_t height,
+                            PassBuffers* buffers) {
     const FilterRecord* filter = instance->filter;
     const int32_t bytesPerSample = BytesPerSample(filter->imageMode);
     const int32_t planeCount = PlaneCountOf(filter->planes);
@@ -169,8 +169,8 @@ inline OSErr FilterWorkRect(FilterInstance* instance, int16 amount, int32_t widt
     if (buffers->grid == nullptr) return memFullErr;
     if (!BuildLabyrinth(buffers->grid, int32_t(amount) + 1, width, height, buffers->maskCopy))
         return memFullErr;
-    if (!PaintPlanes(&buffers->planes, PaintedPlaneCount(filter->planes), buffers->grid,
-                     pixelCount, wall, corridor, filter->abortProc))
+    if (!PaintPlanes(&buffers->planes, PaintedPlaneCount(filter->planes), buffers->grid, pixelCount,
+                     wall, corridor, filter->abortProc))
         return userCanceledErr;
     FreeBuffer(buffers->grid);
     buffers->grid = nullptr;

@@ -45,8 +45,9 @@ inline void SetUpTestHost(TestHost* host, int16 imageMode, int16 planes, int32_t
     for (size_t i = 0; i < host->in.size(); ++i) host->in[i] = uint8_t(i * 7 + 3);
     host->out.assign(host->in.size(), untouchedByte);
     host->mask.clear();
-    SetUpPassRecord(host, PassImage{imageMode, planes, width, height, host->in.data(), rowBytes,
-                                    host->out.data(), rowBytes},
+    SetUpPassRecord(host,
+                    PassImage{imageMode, planes, width, height, host->in.data(), rowBytes,
+                              host->out.data(), rowBytes},
                     10);
     abortPolls = 0;
     cancelAtPoll = 0;
@@ -65,8 +66,8 @@ inline size_t SampleOffset(const TestHost& host, int32_t row, int32_t column, in
                size_t(host.bytesPerSample);
 }
 
-inline int32_t ReadSample(const std::vector<uint8_t>& buffer, const TestHost& host,
-                          int32_t row, int32_t column, int32_t channel) {
+inline int32_t ReadSample(const std::vector<uint8_t>& buffer, const TestHost& host, int32_t row,
+                          int32_t column, int32_t channel) {
     const size_t at = SampleOffset(host, row, column, channel);
     if (host.bytesPerSample == 1) return buffer[at];
     uint16_t wide;

@@ -11,7 +11,8 @@ inline ::testing::AssertionResult RequestsAre(const FilterRecord& record, Rect e
     const struct {
         const char* name;
         const Rect& rect;
-    } requests[] = {{"inRect", record.inRect}, {"outRect", record.outRect}, {"maskRect", record.maskRect}};
+    } requests[] = {
+        {"inRect", record.inRect}, {"outRect", record.outRect}, {"maskRect", record.maskRect}};
     for (const auto& request : requests) {
         const Rect& r = request.rect;
         if (r.top != expected.top || r.left != expected.left || r.bottom != expected.bottom ||

@@ -51,7 +51,7 @@ TEST(CallbackGuard, HostOutOfMemoryInAbortProcStopsTheRunWithOutOfMemory) {
     pollsBeforeFailing = 0;
     EXPECT_EQ(RunFilterSession(&session, PluginMain, false), memFullErr);
     EXPECT_EQ(session.callbackError, memFullErr);
-    EXPECT_EQ(session.abortPolls, 1);  // the plug-in stopped at once
+    EXPECT_EQ(session.abortPolls, 1);                  // the plug-in stopped at once
     EXPECT_EQ(session.result.samples, image.samples);  // nothing written
 
     // The next run starts clean and filters.

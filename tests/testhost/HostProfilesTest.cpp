@@ -85,7 +85,8 @@ struct ProfileRun {
 
 ProfileRun RunProfile(int32 channels, bool withMask, const std::string& profile, int16 amount = 4) {
     HostSession session;
-    OpenHostSession(&session, TestImage(channels, withMask), SettingsFor(channels, withMask, profile));
+    OpenHostSession(&session, TestImage(channels, withMask),
+                    SettingsFor(channels, withMask, profile));
     ProfileRun run;
     run.record = session.record;
     SetScriptDescriptor(&session, {ScriptItem{keyAmount, typeInteger, amount}});

@@ -69,7 +69,8 @@ std::vector<uint8_t> Finished(ListBuilder list) {
     return list.bytes;
 }
 
-const char* const vornEnable = "in (PSHOP_ImageMode, GrayScaleMode, RGBMode, Gray16Mode, RGB48Mode)";
+const char* const vornEnable =
+    "in (PSHOP_ImageMode, GrayScaleMode, RGBMode, Gray16Mode, RGB48Mode)";
 
 // The filter's own list: kind, name, category, version, entry point,
 // modes, enabling expression and a property the reader passes over.
@@ -215,10 +216,11 @@ TEST(PiplReader, ListingNamesWhatAHostShows) {
     std::string error;
     ASSERT_TRUE(ParsePipl(bytes.data(), bytes.size(), &p, &error)) << error;
     const std::string text = DescribePropertyLists("Vorn.8bf", {p});
-    for (const char* expected : {"Vorn.8bf:\n", "kind:       8BFM (filter)", "category:   BramixPlug",
-                                 "name:       Vorn...", "interface:  4.0", "entry wx86: PluginMain",
-                                 "entry 8664: none", "mode flags: Grayscale, RGB\n",
-                                 "modes:      Grayscale, RGB, 16-bit Grayscale, 48-bit RGB\n"}) {
+    for (const char* expected :
+         {"Vorn.8bf:\n", "kind:       8BFM (filter)", "category:   BramixPlug",
+          "name:       Vorn...", "interface:  4.0", "entry wx86: PluginMain", "entry 8664: none",
+          "mode flags: Grayscale, RGB\n",
+          "modes:      Grayscale, RGB, 16-bit Grayscale, 48-bit RGB\n"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
     }
     PiplProperties other;

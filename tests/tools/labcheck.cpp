@@ -66,7 +66,8 @@ int MakeImage(int32_t width, int32_t height, int32_t channels, int32_t depth, co
                 // through the host's scale would show.
                 pixel[c] = uint16_t(lround(values[c] * full)) | (depth == 16 ? 1 : 0);
             }
-            if (colours < channels) pixel[channels - 1] = uint16_t(lround(values[3] * full)) | (depth == 16 ? 1 : 0);
+            if (colours < channels)
+                pixel[channels - 1] = uint16_t(lround(values[3] * full)) | (depth == 16 ? 1 : 0);
         }
     }
     return Save(path, image) ? 0 : 1;
@@ -90,7 +91,8 @@ int MakeSample(const char* path) {
             // An evening sky with the sun low, far blue ridges, green hills
             // in front and a lake at the bottom.
             const double sun = exp(-(pow(u - 0.68, 2) + pow((v - 0.42) * 1.3, 2)) * 90.0);
-            double r = Mix(0.16, 0.98, v * 1.4), g = Mix(0.22, 0.62, v * 1.2), b = Mix(0.52, 0.45, v);
+            double r = Mix(0.16, 0.98, v * 1.4), g = Mix(0.22, 0.62, v * 1.2),
+                   b = Mix(0.52, 0.45, v);
             r += 0.6 * sun;
             g += 0.5 * sun;
             b += 0.25 * sun;
@@ -121,7 +123,8 @@ int MakeSample(const char* path) {
             }
             const double rgb[3] = {r, g, b};
             for (int c = 0; c < 3; ++c)
-                image.samples[(size_t(y) * width + x) * 3 + c] = uint16_t(lround(Clamp01(rgb[c]) * 255));
+                image.samples[(size_t(y) * width + x) * 3 + c] =
+                    uint16_t(lround(Clamp01(rgb[c]) * 255));
         }
     }
     return Save(path, image) ? 0 : 1;
@@ -175,13 +178,15 @@ int Check(const CheckInput& job) {
     const WholeImage& in = job.in;
     const WholeImage& out = job.out;
     const int32_t w = in.width, h = in.height, channels = in.channels;
-    if (out.width != w || out.height != h || out.channels != channels || out.bitDepth != in.bitDepth)
+    if (out.width != w || out.height != h || out.channels != channels ||
+        out.bitDepth != in.bitDepth)
         return Failed("output kind or size differs from the input");
     const bool alpha = (in.channels == 2 || in.channels == 4);
     const int32_t colours = alpha ? channels - 1 : channels;
     const bool haveMask = !job.mask.empty();
     Rect rect = {0, 0, int16_t(h), int16_t(w)};
-    if (haveMask && !MaskBounds(job.mask.data(), size_t(w), w, h, &rect)) return Failed("the mask selects nothing");
+    if (haveMask && !MaskBounds(job.mask.data(), size_t(w), w, h, &rect))
+        return Failed("the mask selects nothing");
     auto maskAt = [&](int32_t x, int32_t y) -> uint8_t {
         return haveMask ? job.mask[size_t(y) * w + x] : 255;
     };
@@ -246,7 +251,9 @@ int Check(const CheckInput& job) {
             const int k = kindAt(x, y);
             if (outline(x, y)) {
                 ++outlineCells;
-                if (k == 0) return Failed("outline pixel " + At(x + rect.left, y + rect.top) + " is no wall");
+                if (k == 0)
+                    return Failed("outline pixel " + At(x + rect.left, y + rect.top) +
+                                  " is no wall");
             }
             if (k == 2 || (outline(x, y) && k == 1)) {
                 reached[size_t(y) * rw + x] = 1;
@@ -283,9 +290,11 @@ int Check(const CheckInput& job) {
                               " is not joined to the outline");
     if (rw > 2 * job.pitch + 2 && rh > 2 * job.pitch + 2 && latticeWalls == 0)
         return Failed("no labyrinth grew inside the rectangle");
-    printf("ok: rectangle %dx%d at %s, pitch %d, %lld wall pixels (%lld on the lattice, %lld on the outline)\n",
-           rw, rh, At(rect.left, rect.top).c_str(), job.pitch, (long long)walls,
-           (long long)latticeWalls, (long long)outlineCells);
+    printf(
+        "ok: rectangle %dx%d at %s, pitch %d, %lld wall pixels (%lld on the lattice, %lld on the "
+        "outline)\n",
+        rw, rh, At(rect.left, rect.top).c_str(), job.pitch, (long long)walls,
+        (long long)latticeWalls, (long long)outlineCells);
     return 0;
 }
 
@@ -327,7 +336,8 @@ int main(int argc, char** argv) {
     if (command == "sample" && argc == 3) return MakeSample(argv[2]);
     if (command == "disc" && (argc == 5 || argc == 8 || argc == 9)) {
         const int32_t w = atoi(argv[2]), h = atoi(argv[3]);
-        if (argc == 5) return MakeDisc(w, h, argv[4], w / 2.0, h / 2.0, (w < h ? w : h) * 0.4, false);
+        if (argc == 5)
+            return MakeDisc(w, h, argv[4], w / 2.0, h / 2.0, (w < h ? w : h) * 0.4, false);
         const bool corners = argc > 8 && std::string(argv[8]) == "corners";
         return MakeDisc(w, h, argv[4], atof(argv[5]), atof(argv[6]), atof(argv[7]), corners);
     }

@@ -7,10 +7,10 @@
 //
 // The screenshot is SHOT_FOLDER\about-box-ja.bmp (or -en).
 #include "resources/DialogIds.h"
+#include "testhost/PluginLoader.h"
 #include "tests/support/HostImages.h"
 #include "tests/win32/DialogDriver.h"
 #include "tests/win32/DialogLanguage.h"
-#include "testhost/PluginLoader.h"
 
 #include <windows.h>
 
@@ -58,8 +58,8 @@ DWORD WINAPI WatchAbout(LPVOID parameter) {
 
     driver::CheckCentredOnDesktop(box);
     if (!watch->shots.empty()) {
-        WIN_CHECK(WriteWindowShot(
-            box, watch->shots + "\\about-box-" + watch->language->name + ".bmp"));
+        WIN_CHECK(
+            WriteWindowShot(box, watch->shots + "\\about-box-" + watch->language->name + ".bmp"));
     }
 
     PressKey(text, VK_RETURN);

@@ -21,8 +21,8 @@
 //   frontier list holds every one of them.
 // Exit 0 when the pass completed or answered -108 cleanly; the last line
 // says which.
-#include "tests/win32/WinCheck.h"
 #include "testhost/PluginLoader.h"
+#include "tests/win32/WinCheck.h"
 
 #include <windows.h>
 
@@ -151,8 +151,8 @@ int main(int argc, char** argv) {
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     lean.width = width;
     lean.height = height;
-    lean.image = static_cast<uint8_t*>(VirtualAlloc(nullptr, pixels * 3, MEM_COMMIT | MEM_RESERVE,
-                                                    PAGE_READWRITE));
+    lean.image = static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, pixels * 3, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     if (lean.image == nullptr) {
         printf("FAILED: the host cannot hold the image itself (%.0f MB)\n", pixels * 3 / 1048576.0);
         return 1;
@@ -202,7 +202,9 @@ int main(int argc, char** argv) {
     record.advanceState = LeanAdvanceState;
 
     printf("image: %d x %d RGB (%.1f megapixels)%s\n", width, height, pixels / 1e6,
-           smallMask ? ", small elliptic selection and two corners" : withMask ? ", elliptic selection" : "");
+           smallMask  ? ", small elliptic selection and two corners"
+           : withMask ? ", elliptic selection"
+                      : "");
     fflush(stdout);
     const ULONGLONG start = GetTickCount64();
     const int16 prepare = CallSelector(&lean.session, plugin.entry, filterSelectorPrepare);

@@ -9,9 +9,9 @@
 // render runs, dispatch it.
 #pragma once
 
+#include "testhost/HostSession.h"
 #include "tests/win32/WinCheck.h"
 #include "tests/win32/WindowShot.h"
-#include "testhost/HostSession.h"
 
 #include <windows.h>
 
@@ -101,9 +101,8 @@ inline HostCounters Settle(HostSession* session, HWND dialog) {
     int stable = 0;
     for (int round = 0; round < 400 && stable < 3; ++round) {
         DrainHostQueue();
-        OnHostThread([&] {
-            RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        });
+        OnHostThread(
+            [&] { RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); });
         Sleep(20);
         HostCounters now = ReadCounters(session);
         stable = now == last ? stable + 1 : 0;
@@ -183,17 +182,17 @@ inline std::string Shown(const std::wstring& text) {
     return shown;
 }
 
-#define WIN_CHECK_TEXT(window, expected)                                                  \
-    do {                                                                                  \
-        const std::wstring got_ = driver::TextOf(window);                                 \
-        const std::wstring want_ = (expected);                                            \
-        if (got_ == want_) {                                                              \
-            ++Tally().passed;                                                             \
-        } else {                                                                          \
-            ++Tally().failed;                                                             \
-            printf("FAILED %s:%d: text \"%s\", expected \"%s\"\n", __FILE__, __LINE__,    \
-                   driver::Shown(got_).c_str(), driver::Shown(want_).c_str());            \
-        }                                                                                 \
+#define WIN_CHECK_TEXT(window, expected)                                               \
+    do {                                                                               \
+        const std::wstring got_ = driver::TextOf(window);                              \
+        const std::wstring want_ = (expected);                                         \
+        if (got_ == want_) {                                                           \
+            ++Tally().passed;                                                          \
+        } else {                                                                       \
+            ++Tally().failed;                                                          \
+            printf("FAILED %s:%d: text \"%s\", expected \"%s\"\n", __FILE__, __LINE__, \
+                   driver::Shown(got_).c_str(), driver::Shown(want_).c_str());         \
+        }                                                                              \
     } while (0)
 
 // The Amount in the host's parameter block (read on the host thread).

@@ -1,9 +1,9 @@
 // Drives the real plug-in through all selectors from a Win32 host process.
 // The host kind follows this program's own file name, so the test script
 // runs copies of it named after the hosts the plug-in tells apart.
+#include "testhost/PluginLoader.h"
 #include "tests/support/HostImages.h"
 #include "tests/win32/WinCheck.h"
-#include "testhost/PluginLoader.h"
 
 #include <windows.h>
 
@@ -101,8 +101,8 @@ void CheckScriptedRun(PluginEntryProc entry) {
     settings.playInfo = plugInDialogDontDisplay;
     HostSession session;
     OpenHostSession(&session, GrayImage(64, 48), settings);
-    SetScriptDescriptor(&session, {ScriptItem{0x78787878, typeInteger, 3},
-                                   ScriptItem{keyAmount, typeInteger, 25}});
+    SetScriptDescriptor(
+        &session, {ScriptItem{0x78787878, typeInteger, 3}, ScriptItem{keyAmount, typeInteger, 25}});
     WIN_CHECK_EQ(CallSelector(&session, entry, filterSelectorParameters), noErr);
     WIN_CHECK_EQ(CallSelector(&session, entry, filterSelectorStart), noErr);
     WIN_CHECK_EQ(AmountOf(session), 25);

@@ -13,14 +13,14 @@
 // given (default ja). "opening" runs only the first scenario's beginning:
 // the dialog as it opens, its preview, OK, and the labyrinth OK leads to.
 #include "resources/DialogIds.h"
+#include "testhost/HostCallbacks.h"
+#include "testhost/PluginLoader.h"
 #include "tests/support/HostImages.h"
 #include "tests/win32/DialogDriver.h"
 #include "tests/win32/DialogLanguage.h"
-#include "testhost/HostCallbacks.h"
-#include "testhost/PluginLoader.h"
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -37,14 +37,20 @@ const int32 imageHeight = 200;
 const DialogLanguage* dialogLanguage = &JapaneseDialogs();
 
 // What the host thread does on behalf of a scenario while a render runs.
-enum RenderAction { actionNone, actionClickOk, actionClickCancel, actionClickZoomOut, actionType60 };
+enum RenderAction {
+    actionNone,
+    actionClickOk,
+    actionClickCancel,
+    actionClickZoomOut,
+    actionType60
+};
 
 struct HostSide {
     HostSession* session = nullptr;
-    HWND dialog = nullptr;      // set by the watcher once the dialog is up
-    int32 actionAtPoll = 0;     // 0: none; host thread only
+    HWND dialog = nullptr;   // set by the watcher once the dialog is up
+    int32 actionAtPoll = 0;  // 0: none; host thread only
     RenderAction action = actionNone;
-    int32 actionPoll = 0;       // the poll at which it was done
+    int32 actionPoll = 0;        // the poll at which it was done
     int32 failAdvanceCalls = 0;  // the next n advanceState calls fail
     std::vector<int32> pollsAtAdvance;
 };
@@ -85,12 +91,14 @@ OSErr PI_CDECL WatchedAdvanceState() {
     return HostAdvanceStateEntry();
 }
 
-HostSettings DialogSettings() { return RgbDialogSettings(RGBColor{0, 0, 0}, RGBColor{65535, 65535, 65535}); }
+HostSettings DialogSettings() {
+    return RgbDialogSettings(RGBColor{0, 0, 0}, RGBColor{65535, 65535, 65535});
+}
 
 // How a block of RGB pixels sits on the labyrinth lattice of a pitch.
 struct LatticeReport {
-    int32 offLattice = 0;    // wall pixels on no lattice line and not on the border
-    int32 otherColours = 0;  // neither wall nor corridor colour
+    int32 offLattice = 0;     // wall pixels on no lattice line and not on the border
+    int32 otherColours = 0;   // neither wall nor corridor colour
     int32 latticePoints = 0;  // interior lattice points
     int32 latticeWalls = 0;   // ... that are walls
     int32 walls = 0;
@@ -407,7 +415,7 @@ void UseDialog(Watch* watch, HWND dialog, UseResult* use) {
     Click(dialog, CONTROL_ZOOM_IN);
     Settle(session, dialog);
     WIN_CHECK_TEXT(label, L"100%");
-    const wchar_t* zoomIn[] = {L"200%", L"300%", L"400%", L"500%", L"600%", L"700%",
+    const wchar_t* zoomIn[] = {L"200%", L"300%", L"400%",  L"500%",  L"600%", L"700%",
                                L"800%", L"900%", L"1000%", L"1100%", L"1200%"};
     for (const wchar_t* expected : zoomIn) {
         Click(dialog, CONTROL_ZOOM_IN);
@@ -728,8 +736,8 @@ void CheckFailedImageRequest(PluginEntryProc entry, const std::string& shots) {
     WIN_CHECK(watch.sawDialog);
     WIN_CHECK(watch.dialogEnded);
     WIN_CHECK_EQ(result, noErr);
-    LatticeReport lattice = ReadLattice(session.result.samples.data(), imageWidth * 3, imageHeight,
-                                        imageWidth, 21);
+    LatticeReport lattice =
+        ReadLattice(session.result.samples.data(), imageWidth * 3, imageHeight, imageWidth, 21);
     PrintLattice("image after OK without preview image", 21, lattice);
     WIN_CHECK(IsLabyrinth(lattice));
     CloseHostSession(&session);
@@ -750,8 +758,8 @@ void CheckSelectionPreview(PluginEntryProc entry, const std::string& shots, bool
         }
     }
     HostSettings settings = DialogSettings();
-    settings.filterRect = Rect{centreY - radius, centreX - radius, centreY + radius + 1,
-                               centreX + radius + 1};
+    settings.filterRect =
+        Rect{centreY - radius, centreX - radius, centreY + radius + 1, centreX + radius + 1};
     settings.deliverInPlace = inPlace;
     const std::string suffix = inPlace ? "-in-place" : "";
     HostSession session;

@@ -10,15 +10,15 @@
 //   no-display      the dialog works without displayPixels
 //
 //   win_HostProfiles PLUGIN.8bf
-#include "tests/win32/DialogDriver.h"
-#include "resources/DialogIds.h"
-#include "tests/support/HostImages.h"
-#include "testhost/HostCallbacks.h"
 #include "testhost/HostProfiles.h"
+#include "resources/DialogIds.h"
+#include "testhost/HostCallbacks.h"
 #include "testhost/PluginLoader.h"
+#include "tests/support/HostImages.h"
+#include "tests/win32/DialogDriver.h"
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>
@@ -34,8 +34,8 @@ const int32 chosenAmount = 7;
 
 struct HostSide {
     HostSession* session = nullptr;
-    HWND dialog = nullptr;    // host thread only
-    bool pumps = true;        // the profile's abortProc dispatches messages
+    HWND dialog = nullptr;  // host thread only
+    bool pumps = true;      // the profile's abortProc dispatches messages
     bool postOkAtPoll = false;
     int32 okPostedAtPoll = 0;
 };
@@ -124,8 +124,10 @@ DWORD WINAPI RunWatch(LPVOID parameter) {
         OnHostThread([&] {
             watch->shown = session->lastDisplayed;
             watch->shownRowBytes = session->lastPixelMap.rowBytes;
-            watch->shownRows = session->lastPixelMap.bounds.bottom - session->lastPixelMap.bounds.top;
-            watch->shownCols = session->lastPixelMap.bounds.right - session->lastPixelMap.bounds.left;
+            watch->shownRows =
+                session->lastPixelMap.bounds.bottom - session->lastPixelMap.bounds.top;
+            watch->shownCols =
+                session->lastPixelMap.bounds.right - session->lastPixelMap.bounds.left;
             watch->displays = session->displayCalls;
         });
         OnHostThread([&] { SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); });
@@ -163,9 +165,12 @@ void CheckPreviewColours(const char* what, const Watch& watch) {
             const size_t at = static_cast<size_t>(r) * watch.shownRowBytes + c * 3;
             if (at + 2 >= watch.shown.size()) break;
             const uint8_t* p = &watch.shown[at];
-            if (p[0] == 255 && p[1] == 255 && p[2] == 255) ++white;
-            else if (p[0] == 0 && p[1] == 0 && p[2] == 0) ++black;
-            else ++other;
+            if (p[0] == 255 && p[1] == 255 && p[2] == 255)
+                ++white;
+            else if (p[0] == 0 && p[1] == 0 && p[2] == 0)
+                ++black;
+            else
+                ++other;
         }
     }
     printf("%s: preview %dx%d, %d white, %d black, %d other pixels\n", what, watch.shownCols,

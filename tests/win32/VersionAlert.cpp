@@ -5,10 +5,10 @@
 // it to a BMP file and presses OK.
 //
 //   win_VersionAlert [plugin.8bf] [screenshot.bmp]
+#include "testhost/PluginLoader.h"
 #include "tests/support/HostImages.h"
 #include "tests/win32/WinCheck.h"
 #include "tests/win32/WindowShot.h"
-#include "testhost/PluginLoader.h"
 
 #include <windows.h>
 
@@ -50,7 +50,6 @@ BOOL CALLBACK FindWarningIcon(HWND child, LPARAM parameter) {
     }
     return TRUE;
 }
-
 
 DWORD WINAPI WatchForBox(LPVOID parameter) {
     BoxWatch* watch = static_cast<BoxWatch*>(parameter);

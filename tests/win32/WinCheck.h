@@ -19,27 +19,27 @@ inline WinCheckTally& Tally() {
     return tally;
 }
 
-#define WIN_CHECK(condition)                                                              \
-    do {                                                                                  \
-        if (condition) {                                                                  \
-            ++Tally().passed;                                                             \
-        } else {                                                                          \
-            ++Tally().failed;                                                             \
-            printf("FAILED %s:%d: %s\n", __FILE__, __LINE__, #condition);                 \
-        }                                                                                 \
+#define WIN_CHECK(condition)                                              \
+    do {                                                                  \
+        if (condition) {                                                  \
+            ++Tally().passed;                                             \
+        } else {                                                          \
+            ++Tally().failed;                                             \
+            printf("FAILED %s:%d: %s\n", __FILE__, __LINE__, #condition); \
+        }                                                                 \
     } while (0)
 
-#define WIN_CHECK_EQ(actual, expected)                                                    \
-    do {                                                                                  \
-        long long a_ = static_cast<long long>(actual);                                    \
-        long long e_ = static_cast<long long>(expected);                                  \
-        if (a_ == e_) {                                                                   \
-            ++Tally().passed;                                                             \
-        } else {                                                                          \
-            ++Tally().failed;                                                             \
-            printf("FAILED %s:%d: %s is %lld, expected %lld\n", __FILE__, __LINE__,       \
-                   #actual, a_, e_);                                                      \
-        }                                                                                 \
+#define WIN_CHECK_EQ(actual, expected)                                                           \
+    do {                                                                                         \
+        long long a_ = static_cast<long long>(actual);                                           \
+        long long e_ = static_cast<long long>(expected);                                         \
+        if (a_ == e_) {                                                                          \
+            ++Tally().passed;                                                                    \
+        } else {                                                                                 \
+            ++Tally().failed;                                                                    \
+            printf("FAILED %s:%d: %s is %lld, expected %lld\n", __FILE__, __LINE__, #actual, a_, \
+                   e_);                                                                          \
+        }                                                                                        \
     } while (0)
 
 inline int FinishChecks(const char* name) {
