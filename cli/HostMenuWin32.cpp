@@ -6,8 +6,10 @@
 // stays live during preview renders.
 #include "cli/HostMenu.h"
 
-#include <commctrl.h>
+// windows.h first: the common controls header builds on its types.
 #include <windows.h>
+
+#include <commctrl.h>
 
 namespace {
 

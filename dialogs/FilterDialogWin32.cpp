@@ -4,8 +4,10 @@
 #include "dialogs/DialogWindows.h"
 #include "dialogs/FilterDialog.h"
 
-#include <commctrl.h>
+// windows.h first: the common controls header builds on its types.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstring>

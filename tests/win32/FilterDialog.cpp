@@ -19,8 +19,10 @@
 #include "tests/win32/DialogDriver.h"
 #include "tests/win32/DialogLanguage.h"
 
-#include <commctrl.h>
+// windows.h first: the common controls header builds on its types.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstring>
 

@@ -17,8 +17,10 @@
 #include "tests/support/HostImages.h"
 #include "tests/win32/DialogDriver.h"
 
-#include <commctrl.h>
+// windows.h first: the common controls header builds on its types.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstring>
