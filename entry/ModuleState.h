@@ -10,23 +10,20 @@
 // carried from run to run; "per dialog" is set when a filter dialog opens
 // (or its preview window is attached) and is not read after it closes.
 //
+// clang-format off
 // | Variables | Owner | Lifetime | Reset |
 // |---|---|---|---|
 // | moduleHandle | entry/ModuleHandle.cpp | per load, set by DLLMain | ResetModuleHandle |
-// | HostKind | entry/HostKind.cpp | per load, set by DLLMain from the host's file name |
-// ResetHostKind | | directionOrder | labyrinth/DirectionChoice.cpp | per load, reshuffled by every
-// direction choice | ResetDirectionOrder | | resolutionWidth | filter/ResolutionFactor.cpp | per
-// load, the last full-resolution width on After Effects | ResetResolutionFactor | | dialogInstance,
-// savedAmount, dialogOpened, dialogDecided, standInAmount | dialogs/FilterDialogState.cpp | per
-// dialog | ResetFilterDialogState | | previewState, renderDepth, pendingSource, pendingFiltered,
-// heldPending, heldMessage | preview/PreviewSchedule.cpp | per dialog | ResetPreviewSchedule | |
-// previewImageFetched | preview/PreviewImage.cpp | per dialog | ResetPreviewImage | |
-// previousPreviewProc, previewInstance, moveCursor, dragActive, lastMouseX, lastMouseY |
-// preview/PreviewWindowWin32.cpp (Windows build) | per dialog | ResetPreviewWindow | |
-// nativeFilterDialog, nativeAboutBoxCalls | dialogs/DialogsPosix.cpp (native build) | per load, the
-// tests' stand-in for the user | ResetNativeDialogs | | posixAlertLog, posixAlertStringId,
-// posixAlertString, posixAlertAnswer | host/AlertPosix.cpp (native build) | per load, the tests'
-// stand-in for the alert box | ResetPosixAlert |
+// | HostKind | entry/HostKind.cpp | per load, set by DLLMain from the host's file name | ResetHostKind |
+// | directionOrder | labyrinth/DirectionChoice.cpp | per load, reshuffled by every direction choice | ResetDirectionOrder |
+// | resolutionWidth | filter/ResolutionFactor.cpp | per load, the last full-resolution width on After Effects | ResetResolutionFactor |
+// | dialogInstance, savedAmount, dialogOpened, dialogDecided, standInAmount | dialogs/FilterDialogState.cpp | per dialog | ResetFilterDialogState |
+// | previewState, renderDepth, pendingSource, pendingFiltered, heldPending, heldMessage | preview/PreviewSchedule.cpp | per dialog | ResetPreviewSchedule |
+// | previewImageFetched | preview/PreviewImage.cpp | per dialog | ResetPreviewImage |
+// | previousPreviewProc, previewInstance, moveCursor, dragActive, lastMouseX, lastMouseY | preview/PreviewWindowWin32.cpp (Windows build) | per dialog | ResetPreviewWindow |
+// | nativeFilterDialog, nativeAboutBoxCalls | dialogs/DialogsPosix.cpp (native build) | per load, the tests' stand-in for the user | ResetNativeDialogs |
+// | posixAlertLog, posixAlertStringId, posixAlertString, posixAlertAnswer | host/AlertPosix.cpp (native build) | per load, the tests' stand-in for the alert box | ResetPosixAlert |
+// clang-format on
 //
 // Not the plug-in's: the C runtime's random generator, which the host seeds
 // (the labyrinth draws from it), and the test programs' own hooks in
