@@ -151,7 +151,6 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
         options->inputs = positional;
         return true;
     }
-    if (!options->format.empty()) return Fail(error, "--format goes with -o DIR (see --help)");
     if (positional.size() != 2)
         return Fail(error, positional.size() < 2
                                ? "INPUT.png and OUTPUT.png are needed (see --help)"

@@ -8,13 +8,13 @@
 #include "cli/FileIo.h"
 #include "cli/FilterEntry.h"
 #include "cli/HostMenu.h"
-#include "cli/ImageCodec.h"
 #include "cli/ImageTransfer.h"
 #include "cli/PathText.h"
 #include "cli/Progress.h"
 #include "cli/ResultText.h"
 #include "cli/Seeds.h"
 #include "cli/SelectionMask.h"
+#include "cli/image/ImageCodec.h"
 #include "testhost/HostProfiles.h"
 
 #include <cstdio>
@@ -40,6 +40,7 @@ struct FilterJob {
     ImageFormat format = imageFormatPng;
     HostImage image;  // decoded straight into the host's rows
     HostTransfer transfer;
+    ImageMetadata* metadata = nullptr;  // the input's, carried to the output
     Rect filterRect = {0, 0, 0, 0};
     RunContext* run = nullptr;
     std::string message;  // the error, or a note
@@ -89,11 +90,15 @@ bool CheckRequest(FilterJob* job) {
                     " keeps no parameters, so the filter runs from its dialog; " + error;
         return false;
     }
-    // Standard output, a device or a FIFO without a format in its name
-    // gets PNG; any other name must say its format.
-    const bool streamAsPng =
-        !FormatFromExtension(job->output, &job->format) && OutputIsStream(job->output);
-    if (streamAsPng) {
+    // --format names the format whatever the name; otherwise standard
+    // output, a device or a FIFO without a format in its name gets PNG, and
+    // any other name must say its format.
+    if (!options.format.empty()) {
+        if (!OutputFormatFor("." + options.format, &job->format, &error)) {
+            error = "--format " + QuotePath(options.format) + ": " + error;
+            return false;
+        }
+    } else if (!FormatFromExtension(job->output, &job->format) && OutputIsStream(job->output)) {
         job->format = imageFormatPng;
     } else if (!OutputFormatFor(job->output, &job->format, &error)) {
         return false;
@@ -112,6 +117,7 @@ bool ReadInput(FilterJob* job, FILE* in) {
     ImageDecoder* decoder = nullptr;
     ImageInfo info;
     bool ok = OpenImageDecoder(in, name, &decoder, &info, &error);
+    if (ok) job->metadata = TakeImageMetadata(decoder);
     if (ok && job->format == imageFormatJpeg && InfoHasAlpha(info)) {
         error = QuotePath(job->output) + ": JPEG holds no alpha channel, and " + name +
                 " has one; name a .png or .tif output";
@@ -131,12 +137,18 @@ bool ReadSelection(FilterJob* job, bool* selectsAnything) {
     *selectsAnything = true;
     const CliOptions& options = *job->options;
     if (options.maskPath.empty()) return true;
-    FILE* file = nullptr;
-    if (!OpenInputFile(options.maskPath, &file, &job->message)) return false;
-    const bool read = ReadSelectionMask(file, QuotePath(options.maskPath), &job->image,
-                                        PhaseRows(job->run), &job->message);
-    CloseInputFile(file);
-    if (!read) return false;
+    if (options.maskPath == "alpha") {
+        // The input's own transparency is the selection.
+        if (!SelectionFromAlpha(&job->image, &job->message)) return false;
+    } else {
+        FILE* file = nullptr;
+        if (!OpenInputFile(options.maskPath, &file, &job->message)) return false;
+        const bool read = ReadSelectionMask(file, QuotePath(options.maskPath), &job->image,
+                                            MetadataOrientation(job->metadata), PhaseRows(job->run),
+                                            &job->message);
+        CloseInputFile(file);
+        if (!read) return false;
+    }
     const ImageInfo& info = job->transfer.info;
     *selectsAnything = MaskBounds(job->image.mask.data(), HostMaskRowBytes(job->image), info.width,
                                   info.height, &job->filterRect);
@@ -149,12 +161,18 @@ bool WriteResult(FilterJob* job, OutputTarget* target, const HostImage& before,
     SetPhase(&job->run->progress, phaseWriting, 0);
     ImageInfo info = job->transfer.info;
     info.format = job->format;
-    if (job->format == imageFormatJpeg) info.bitDepth = 8;
+    // Only PNG and TIFF hold 16 bits a sample.
+    if (job->format != imageFormatPng && job->format != imageFormatTiff) info.bitDepth = 8;
     ResultRows rows;
     PrepareResultRows(&rows, before, after, job->transfer, info.bitDepth);
     EncodeOptions encoding;
     encoding.jpegQuality = job->options->jpegQuality;
     encoding.pngCompression = job->options->pngCompression;
+    encoding.metadata = job->metadata;
+    // What made the file, in its own words: the settings of the run.
+    encoding.description = "Labyrinth by Vorn, Amount " + std::to_string(job->options->amount);
+    if (job->options->seedGiven)
+        encoding.description += ", seed " + std::to_string(job->options->seed);
     return EncodeImage(target->file, QuotePath(target->path), info, job->format, ResultRowAt, &rows,
                        encoding, PhaseRows(job->run), &job->message);
 }
@@ -262,6 +280,8 @@ int FilterOne(FilterJob* job) {
         status = exitFailure;
     }
     CloseInputFile(in);
+    FreeImageMetadata(job->metadata);
+    job->metadata = nullptr;
     if (status == exitSuccess && InterruptRequested()) status = Cancelled(job);
     if (status != exitSuccess) {
         AbandonOutput(&target);

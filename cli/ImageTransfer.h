@@ -4,7 +4,7 @@
 // the host's image; the result is encoded straight from the host's rows.
 #pragma once
 
-#include "cli/ImageCodec.h"
+#include "cli/image/ImageCodec.h"
 #include "testhost/HostSession.h"
 
 #include <string>

@@ -2,9 +2,9 @@
 #include "cli/CliOptions.h"
 #include "cli/CliPlatform.h"
 #include "cli/CommandLine.h"
-#include "cli/ImageCodec.h"
 #include "cli/PathText.h"
 #include "cli/Seeds.h"
+#include "cli/image/ImageCodec.h"
 
 #include <cstring>
 #include <vector>

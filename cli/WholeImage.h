@@ -3,7 +3,7 @@
 // 0..255 in each sample, 16-bit images 0..65535.
 #pragma once
 
-#include "cli/ImageCodec.h"
+#include "cli/image/ImageCodec.h"
 
 #include <cstdint>
 #include <string>

@@ -19,19 +19,17 @@ target_include_directories(vorn_testhost PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(vorn_testhost PUBLIC vorn_core)
 
 # The command-line host: all of cli/ but main() as a library that the unit
-# tests and the test tools link too; image files through libpng (with
-# zlib), libjpeg-turbo and libtiff.
+# tests and the test tools link too; image files through libvips
+# (cli/image/). bench_pngencode measures libpng itself.
 find_package(PNG REQUIRED)
 find_package(ZLIB REQUIRED)
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(VORN_JPEG REQUIRED IMPORTED_TARGET libjpeg)
-pkg_check_modules(VORN_TIFF REQUIRED IMPORTED_TARGET libtiff-4)
-set(CLI_LIBRARY_SOURCES ${CLI_PORTABLE} ${CLI_POSIX})
+pkg_check_modules(VORN_VIPS REQUIRED IMPORTED_TARGET vips)
+set(CLI_LIBRARY_SOURCES ${CLI_PORTABLE} ${CLI_POSIX} ${CLI_IMAGE_PORTABLE})
 list(FILTER CLI_LIBRARY_SOURCES EXCLUDE REGEX "/cli/Main\\.cpp$")
 add_library(vorn_cli STATIC ${CLI_LIBRARY_SOURCES})
+target_link_libraries(vorn_cli PUBLIC vorn_testhost PkgConfig::VORN_VIPS)
 target_include_directories(vorn_cli PRIVATE ${VORN_GENERATED_DIR})
-target_link_libraries(vorn_cli PUBLIC vorn_testhost PNG::PNG ZLIB::ZLIB PkgConfig::VORN_JPEG
-                      PkgConfig::VORN_TIFF)
 add_executable(vorn ${CMAKE_SOURCE_DIR}/cli/Main.cpp)
 target_link_libraries(vorn PRIVATE vorn_cli)
 add_executable(labcheck ${CMAKE_SOURCE_DIR}/tests/tools/labcheck.cpp)
@@ -57,7 +55,7 @@ foreach(folder ${VORN_TESTED_FOLDERS})
   list(APPEND TEST_SOURCES ${folder_tests})
 endforeach()
 add_executable(vorn_tests ${TEST_SOURCES})
-target_link_libraries(vorn_tests PRIVATE vorn_test_support vorn_testhost vorn_cli GTest::gtest
+target_link_libraries(vorn_tests PRIVATE vorn_test_support vorn_testhost vorn_cli ZLIB::ZLIB GTest::gtest
                       GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(vorn_tests DISCOVERY_TIMEOUT 60
@@ -77,7 +75,8 @@ set(VORN_DIST_DIR "" CACHE PATH "Folder of the release made by scripts/release.s
 set(VORN_TEST_ENVIRONMENT
     "VORN_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "VORN_NATIVE_DIR=${CMAKE_BINARY_DIR}"
     "VORN_WIN32_DIR=${VORN_WIN32_DIR}" "VORN_WIN64_DIR=${VORN_WIN64_DIR}"
-    "VORN_RELEASE_DIR=${VORN_RELEASE_DIR}" "VORN_DIST_DIR=${VORN_DIST_DIR}")
+    "VORN_RELEASE_DIR=${VORN_RELEASE_DIR}" "VORN_DIST_DIR=${VORN_DIST_DIR}"
+    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan.supp:print_suppressions=0")
 file(GLOB SYSTEM_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/system/cli/*.sh
      ${CMAKE_SOURCE_DIR}/tests/system/wine/*.sh ${CMAKE_SOURCE_DIR}/tests/system/build/*.sh)
 foreach(script ${SYSTEM_TESTS})
@@ -107,6 +106,6 @@ foreach(source ${BENCH_SOURCES})
   add_executable(bench_${name} ${source})
   target_link_libraries(bench_${name} PRIVATE vorn_test_support vorn_testhost)
 endforeach()
-target_link_libraries(bench_pngencode PRIVATE vorn_cli)
+target_link_libraries(bench_pngencode PRIVATE vorn_cli PNG::PNG)
 
 include(cmake/Package.cmake)

@@ -30,12 +30,11 @@ target_link_libraries(vorn_plugin PRIVATE user32 kernel32 gdi32)
 add_library(vorn_winhost STATIC ${HOST_PORTABLE} ${HOST_WIN32})
 target_include_directories(vorn_winhost PUBLIC ${CMAKE_SOURCE_DIR})
 if(CLI_WIN32)
-  # The Win32 host reads and writes PNG only: the native codecs (libpng,
-  # libjpeg-turbo, libtiff and their dispatch) stay out, PngCodecWin32.cpp
-  # takes their place (stb_image's decoder, a writer on zlib).
-  set(CLI_WINDOWS_SOURCES ${CLI_PORTABLE})
-  list(FILTER CLI_WINDOWS_SOURCES EXCLUDE REGEX
-       "/cli/(PngCodec|JpegCodec|TiffCodec|CodecDispatch|WholeImage)\\.cpp$")
+  # The Win32 host reads and writes PNG only: the image folder's shared
+  # part (cli/image/ImageCodec.cpp) with PngCodecWin32.cpp (stb_image's
+  # decoder, a writer on zlib) in place of libvips.
+  set(CLI_WINDOWS_SOURCES ${CLI_PORTABLE} ${CLI_IMAGE_PORTABLE} ${CLI_IMAGE_WIN32})
+  list(FILTER CLI_WINDOWS_SOURCES EXCLUDE REGEX "/cli/(WholeImage|image/Vips[A-Za-z]*)\\.cpp$")
   # stb's headers alone from the build machine; the folder holds nothing
   # else, so no native header can reach the cross compiler. zlib is
   # mingw's own (libz-mingw-w64-dev), linked statically.

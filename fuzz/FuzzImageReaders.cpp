@@ -4,9 +4,9 @@
 // kind the header declared, and a PNG or TIFF written from it must read
 // back sample for sample. Reading must never crash, hang or allocate
 // beyond what the header declares.
-#include "cli/ImageCodec.h"
 #include "cli/ImageTransfer.h"
 #include "cli/SelectionMask.h"
+#include "cli/image/ImageCodec.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     target.width = info.width;
     target.height = info.height;
     target.channels = 1;
-    if (ReadSelectionMask(maskFile, "mask", &target, RowProgress(), &error)) {
+    if (ReadSelectionMask(maskFile, "mask", &target, 1, RowProgress(), &error)) {
         if (target.mask.size() < HostMaskRowBytes(target) * size_t(info.height))
             Fail("a short mask");
         Rect bounds;

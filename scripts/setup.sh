@@ -18,7 +18,8 @@ packages=(
     wine wine64 xvfb xauth imagemagick locales
     python3 python3-pefile fonts-ipafont-gothic libstb-dev
     clang libclang-rt-14-dev gmic
-    libpng-dev zlib1g-dev libturbojpeg0-dev libjpeg62-turbo-dev libtiff-dev libz-mingw-w64-dev gegl
+    libvips-dev libpng-dev zlib1g-dev libz-mingw-w64-dev gegl
+    libimage-exiftool-perl webp libheif-examples colord-data
     help2man dpkg-dev file man-db clang-format
 )
 

@@ -58,8 +58,13 @@ TEST(CliMask, GrayValuesBecomeSelectionDegrees) {
     // RGB that is gray in fact, and opaque alpha, are accepted.
     ASSERT_TRUE(MaskFromWhole(GrayMask(2, 1, 8, {7, 7, 7, 0, 0, 0}, 3), 2, 1, &mask, &error));
     EXPECT_EQ(mask, std::vector<uint8_t>({7, 0}));
-    ASSERT_TRUE(MaskFromWhole(GrayMask(2, 1, 8, {40, 255, 0, 255}, 2), 2, 1, &mask, &error));
-    EXPECT_EQ(mask, std::vector<uint8_t>({40, 0}));
+    // With alpha, the alpha selects (a cut-out); colour goes by luminance.
+    ASSERT_TRUE(MaskFromWhole(GrayMask(2, 1, 8, {40, 255, 0, 128}, 2), 2, 1, &mask, &error));
+    EXPECT_EQ(mask, std::vector<uint8_t>({255, 128}));
+    ASSERT_TRUE(MaskFromWhole(GrayMask(2, 1, 8, {7, 8, 7, 255, 0, 0}, 3), 2, 1, &mask, &error));
+    EXPECT_EQ(mask, std::vector<uint8_t>({8, 76}));
+    ASSERT_TRUE(MaskFromWhole(GrayMask(1, 1, 16, {7, 65534}, 2), 1, 1, &mask, &error));
+    EXPECT_EQ(mask, std::vector<uint8_t>({255}));
 }
 
 TEST(CliMask, UnusableMasksAreRefused) {
@@ -67,11 +72,43 @@ TEST(CliMask, UnusableMasksAreRefused) {
     std::string error;
     EXPECT_FALSE(
         MaskFromWhole(GrayMask(3, 2, 8, std::vector<uint16_t>(6, 255)), 2, 3, &mask, &error));
-    EXPECT_EQ(error, "the mask is 3x2 but the image is 2x3");
-    EXPECT_FALSE(MaskFromWhole(GrayMask(1, 1, 8, {7, 8, 7}, 3), 1, 1, &mask, &error));
-    EXPECT_NE(error.find("grayscale"), std::string::npos);
-    EXPECT_FALSE(MaskFromWhole(GrayMask(1, 1, 16, {7, 65534}, 2), 1, 1, &mask, &error));
-    EXPECT_NE(error.find("transparent"), std::string::npos);
+    EXPECT_EQ(error.find("the mask is 3x2 but the image is 2x3: the mask looks rotated"), 0u)
+        << error;
+    EXPECT_FALSE(
+        MaskFromWhole(GrayMask(3, 1, 8, std::vector<uint16_t>(3, 255)), 2, 3, &mask, &error));
+    EXPECT_EQ(error, "the mask is 3x1 but the image is 2x3");
+}
+
+// A mask drawn on the image as shown (EXIF orientation 5 to 8) goes back
+// to the stored image's rows: each stored pixel takes the shown pixel it
+// is displayed at.
+TEST(CliMask, TurnedMasksGoBackToTheStoredImage) {
+    // Stored 3 wide, 2 tall; shown 2 wide, 3 tall; shown pixel values
+    // are their index.
+    const std::vector<uint8_t> shown = {0, 1, 2, 3, 4, 5};
+    const size_t rowBytes = 4;
+    struct Case {
+        int32_t orientation;
+        std::vector<uint8_t> stored;
+    };
+    // 6: stored (x, y) shows at (1 - y, x); 8: at (y, 2 - x); 5: at (y, x);
+    // 7: at (1 - y, 2 - x).
+    for (const Case& c : {Case{6, {1, 3, 5, 0, 2, 4}}, Case{8, {4, 2, 0, 5, 3, 1}},
+                          Case{5, {0, 2, 4, 1, 3, 5}}, Case{7, {5, 3, 1, 4, 2, 0}}}) {
+        std::vector<uint8_t> stored(rowBytes * 2, 99);
+        TurnMaskIntoStored(shown.data(), 3, 2, c.orientation, stored.data(), rowBytes);
+        const std::vector<uint8_t> got = {stored[0], stored[1], stored[2],
+                                          stored[4], stored[5], stored[6]};
+        EXPECT_EQ(got, c.stored) << "orientation " << c.orientation;
+        EXPECT_EQ(stored[3], 99) << "padding untouched";
+    }
+    ImageInfo turned;
+    turned.width = 2;
+    turned.height = 3;
+    std::string error;
+    EXPECT_TRUE(CheckMaskSizeTurned(turned, 3, 2, 6, &error));
+    EXPECT_FALSE(CheckMaskSizeTurned(turned, 3, 2, 3, &error));
+    EXPECT_NE(error.find("looks rotated"), std::string::npos);
 }
 
 }  // namespace

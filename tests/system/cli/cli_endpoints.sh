@@ -102,7 +102,7 @@ fi
 cat in.png | "$vorn" --seed 4 - piped.png 2> stderr.txt
 cmp -s piped.png reference.png && pass "- as INPUT from a pipe" || fail "- from a pipe: $(cat stderr.txt)"
 printf 'no image\n' | "$vorn" - - > stdout.bin 2> stderr.txt
-one_error "- with no image on standard input" "not a PNG file" $?
+one_error "- with no image on standard input" "- is not an image vorn can read" $?
 
 # --- FIFOs ---------------------------------------------------------------
 mkfifo out.fifo
@@ -308,7 +308,7 @@ lines=$(wc -l < several.txt)
 if [ $status -eq 1 ] && [ -s out/a.png ] && [ -s out/c.png ] && [ ! -e out/b.png ] &&
     no_temporaries out && [ "$lines" -eq 4 ] &&
     grep -q '^vorn: \[1/3\] batch/a.png -> out/a.png' several.txt &&
-    grep -q '^vorn: error: batch/b.png: not a PNG file' several.txt &&
+    grep -q '^vorn: error: batch/b.png is not an image vorn can read' several.txt &&
     grep -q '^vorn: \[3/3\] batch/c.png -> out/c.png' several.txt &&
     grep -q '^vorn: 2 of 3 files written, 1 failed: batch/b.png$' several.txt; then
     pass "several files, one failing: the others written, exit 1, one line each and a summary"

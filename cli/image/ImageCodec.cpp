@@ -1,7 +1,7 @@
-#include "cli/ImageCodec.h"
+#include "cli/image/ImageCodec.h"
 
-#include "cli/CodecParts.h"
 #include "cli/MemoryLimit.h"
+#include "cli/image/CodecParts.h"
 
 #include <cctype>
 #include <cerrno>
@@ -33,6 +33,16 @@ bool FormatFromExtension(const std::string& path, ImageFormat* format) {
         *format = imageFormatJpeg;
     } else if (extension == "tif" || extension == "tiff") {
         *format = imageFormatTiff;
+    } else if (extension == "webp") {
+        *format = imageFormatWebp;
+    } else if (extension == "heic") {
+        *format = imageFormatHeic;
+    } else if (extension == "avif") {
+        *format = imageFormatAvif;
+    } else if (extension == "gif") {
+        *format = imageFormatGif;
+    } else if (extension == "jxl") {
+        *format = imageFormatJxl;
     } else {
         return false;
     }
@@ -43,19 +53,31 @@ const char* FormatName(ImageFormat format) {
     switch (format) {
         case imageFormatJpeg: return "JPEG";
         case imageFormatTiff: return "TIFF";
+        case imageFormatWebp: return "WebP";
+        case imageFormatHeic: return "HEIC";
+        case imageFormatAvif: return "AVIF";
+        case imageFormatGif: return "GIF";
+        case imageFormatJxl: return "JPEG XL";
+        case imageFormatOther: return "image";
         default: return "PNG";
     }
 }
 
 bool OutputFormatFor(const std::string& path, ImageFormat* format, std::string* error) {
     if (!FormatFromExtension(path, format)) {
-        *error = path + ": unknown output format; name the output .png, .jpg, .jpeg, .tif or .tiff";
+        *error = path +
+                 ": unknown output format; name the output .png, .jpg, .jpeg, .tif, .tiff, .webp, "
+                 ".avif, .heic or .gif";
         if (!FormatAvailable(imageFormatJpeg))
             *error = path + ": unknown output format; name the output .png";
         return false;
     }
     if (!FormatAvailable(*format)) {
         *error = path + ": this program writes PNG only, not " + FormatName(*format);
+        if (FormatAvailable(imageFormatJpeg))
+            *error = path + ": " + FormatName(*format) +
+                     " is not written: the image library here marks its coder as not safe for "
+                     "untrusted files";
         return false;
     }
     return true;
@@ -191,4 +213,19 @@ void CloseImageDecoder(ImageDecoder* decoder) {
     if (decoder == nullptr) return;
     if (decoder->close != nullptr) decoder->close(decoder);
     delete decoder;
+}
+
+ImageMetadata* TakeImageMetadata(ImageDecoder* decoder) {
+    if (decoder == nullptr || decoder->takeMetadata == nullptr) return nullptr;
+    return decoder->takeMetadata(decoder);
+}
+
+void FreeImageMetadata(ImageMetadata* metadata) {
+    if (metadata == nullptr) return;
+    if (metadata->free != nullptr) metadata->free(metadata->state);
+    delete metadata;
+}
+
+int32_t MetadataOrientation(const ImageMetadata* metadata) {
+    return metadata != nullptr ? metadata->orientation : 1;
 }

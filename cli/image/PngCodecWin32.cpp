@@ -2,7 +2,7 @@
 // through a callback that checks every chunk's CRC with zlib's crc32, and
 // with allocations bounded by what the header declares), written with
 // zlib's deflate.
-#include "cli/CodecParts.h"
+#include "cli/image/CodecParts.h"
 
 #include <zlib.h>
 
@@ -180,23 +180,6 @@ std::string StbReason(const CheckedStream& stream, const std::string& name) {
     return name + ": corrupt PNG: " + (reason != nullptr ? reason : "undecodable");
 }
 
-}  // namespace
-
-bool FormatAvailable(ImageFormat format) { return format == imageFormatPng; }
-
-bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error) {
-    ImageFormat format = imageFormatPng;
-    if (!FormatFromSignature(decoder->signature, decoder->signatureSize, &format)) {
-        *error = decoder->name + ": not a PNG file";
-        return false;
-    }
-    if (format != imageFormatPng) {
-        *error = decoder->name + ": a " + FormatName(format) + " file; this program reads PNG only";
-        return false;
-    }
-    return OpenPngDecoder(decoder, error);
-}
-
 bool OpenPngDecoder(ImageDecoder* decoder, std::string* error) {
     CheckedStream stream;
     stream.file = decoder->file;
@@ -255,6 +238,23 @@ bool OpenPngDecoder(ImageDecoder* decoder, std::string* error) {
     return true;
 }
 
+}  // namespace
+
+bool FormatAvailable(ImageFormat format) { return format == imageFormatPng; }
+
+bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error) {
+    ImageFormat format = imageFormatPng;
+    if (!FormatFromSignature(decoder->signature, decoder->signatureSize, &format)) {
+        *error = decoder->name + ": not a PNG file";
+        return false;
+    }
+    if (format != imageFormatPng) {
+        *error = decoder->name + ": a " + FormatName(format) + " file; this program reads PNG only";
+        return false;
+    }
+    return OpenPngDecoder(decoder, error);
+}
+
 namespace {
 
 struct PngWriter {
@@ -279,8 +279,6 @@ void WriteChunk(PngWriter* writer, const char* type, const uint8_t* data, size_t
         writer->failedErrno = errno;
     }
 }
-
-}  // namespace
 
 bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSource rowAt,
                void* rowContext, const EncodeOptions& options, RowProgress progress,
@@ -369,6 +367,8 @@ bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSo
     }
     return true;
 }
+
+}  // namespace
 
 bool EncodeImage(FILE* file, const std::string& name, const ImageInfo& info, ImageFormat format,
                  RowSource rowAt, void* rowContext, const EncodeOptions& options,

@@ -10,12 +10,23 @@
 #include <cstdio>
 #include <string>
 
-enum ImageFormat { imageFormatPng, imageFormatJpeg, imageFormatTiff };
+enum ImageFormat {
+    imageFormatPng,
+    imageFormatJpeg,
+    imageFormatTiff,
+    imageFormatWebp,
+    imageFormatHeic,
+    imageFormatAvif,
+    imageFormatGif,
+    imageFormatJxl,
+    imageFormatOther  // read only: another format the native build's library reads
+};
 
-// From the output's extension, case-insensitively: .png, .jpg/.jpeg, .tif/.tiff.
+// From the output's extension, case-insensitively: .png, .jpg/.jpeg,
+// .tif/.tiff, .webp, .heic, .avif, .gif, .jxl.
 bool FormatFromExtension(const std::string& path, ImageFormat* format);
 
-// "PNG", "JPEG" or "TIFF".
+// "PNG", "JPEG", "TIFF", "WebP", "HEIC", "AVIF", "GIF", "JPEG XL", "image".
 const char* FormatName(ImageFormat format);
 
 // The format for an output name, or a one-line reason: an unknown
@@ -60,9 +71,25 @@ bool DecodeImageRowsEach(ImageDecoder* decoder, RowSink rowDone, void* rowContex
                          RowProgress progress, std::string* error);
 void CloseImageDecoder(ImageDecoder* decoder);
 
+// What a decoder read beside the pixels (colour profile, EXIF, XMP,
+// resolution, orientation), for the output to carry on; opaque, and
+// only the native build keeps any.
+struct ImageMetadata;
+
+// The metadata of an opened decoder (null when its module keeps none),
+// valid after the decoder is closed; freed with FreeImageMetadata.
+ImageMetadata* TakeImageMetadata(ImageDecoder* decoder);
+void FreeImageMetadata(ImageMetadata* metadata);
+// The EXIF orientation the metadata records (1..8); 1 without metadata.
+int32_t MetadataOrientation(const ImageMetadata* metadata);
+
 struct EncodeOptions {
-    int32_t jpegQuality = 92;
-    int32_t pngCompression = -1;  // -1: the measured default
+    int32_t jpegQuality = 92;                 // also WebP, HEIC and AVIF
+    int32_t pngCompression = -1;              // -1: the measured default
+    const ImageMetadata* metadata = nullptr;  // null: none
+    // Written as the image's description beside Software "Vorn <version>"
+    // where the format has a place for them; empty: none.
+    std::string description;
 };
 // rowAt answers a pointer to row `row` (width*channels samples, as in ImageInfo).
 typedef const uint8_t* (*RowSource)(void* context, int32_t row);

@@ -1,8 +1,9 @@
-// What the format modules of ImageCodec share: the decoder record each
+// What the format modules of ImageCodec share (libvips in the native
+// build, PngCodecWin32.cpp in the Win32 host): the decoder record each
 // fills, where decoded rows go, and the checks every header goes through.
 #pragma once
 
-#include "cli/ImageCodec.h"
+#include "cli/image/ImageCodec.h"
 
 #include <new>
 #include <string>
@@ -25,6 +26,15 @@ struct ImageDecoder {
     void* state = nullptr;  // the format module's own
     bool (*decode)(ImageDecoder* decoder, const RowTarget& target, std::string* error) = nullptr;
     void (*close)(ImageDecoder* decoder) = nullptr;
+    // What the file holds beside the pixels; null when the module keeps none.
+    ImageMetadata* (*takeMetadata)(ImageDecoder* decoder) = nullptr;
+};
+
+// Metadata as a format module keeps it: its own state and how to free it.
+struct ImageMetadata {
+    void* state = nullptr;
+    void (*free)(void* state) = nullptr;
+    int32_t orientation = 1;  // EXIF orientation, 1..8
 };
 
 // Gives the decoder a new State of its format module, with the module's
@@ -78,28 +88,14 @@ bool EncodedRow(const RowProgress& progress, int32_t row, int32_t rows, std::str
 // line break) become '?', so that every error stays one line.
 void KeepOnOneLine(std::string* text);
 
-// The format the first bytes of a file show; false when they are none of
-// PNG, JPEG or TIFF.
+// The format the first bytes of a file show; false when they show none
+// this build knows.
 bool FormatFromSignature(const uint8_t* bytes, size_t size, ImageFormat* format);
 
 // Per build: opens the format module that reads the signature in
 // decoder->signature (which sets decoder->info), or says why this build
 // cannot read the file.
 bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error);
-
-// Per-format entry points, called by the dispatch once the signature is known.
-bool OpenPngDecoder(ImageDecoder* decoder, std::string* error);
-bool OpenJpegDecoder(ImageDecoder* decoder, std::string* error);
-bool OpenTiffDecoder(ImageDecoder* decoder, std::string* error);
-bool EncodePng(FILE* file, const std::string& name, const ImageInfo& info, RowSource rowAt,
-               void* rowContext, const EncodeOptions& options, RowProgress progress,
-               std::string* error);
-bool EncodeJpeg(FILE* file, const std::string& name, const ImageInfo& info, RowSource rowAt,
-                void* rowContext, const EncodeOptions& options, RowProgress progress,
-                std::string* error);
-bool EncodeTiff(FILE* file, const std::string& name, const ImageInfo& info, RowSource rowAt,
-                void* rowContext, const EncodeOptions& options, RowProgress progress,
-                std::string* error);
 
 // Which formats this build reads and writes (the Win32 host: PNG only).
 bool FormatAvailable(ImageFormat format);
