@@ -3,10 +3,13 @@
 #include "cli/CliOptions.h"
 #include "cli/CliPlatform.h"
 #include "cli/FilterEntry.h"
+#include "cli/FilterRun.h"
 #include "cli/HostMenu.h"
 #include "cli/PathText.h"
 #include "cli/PluginList.h"
+#include "cli/Report.h"
 #include "cli/ResultText.h"
+#include "cli/SeveralFiles.h"
 
 #include "VornVersion.h"
 
@@ -37,15 +40,6 @@ int ListPlugin(const CliOptions& options) {
 }
 
 }  // namespace
-
-int ReportError(const char* message, int code) {
-    fprintf(stderr, "%s: error: %s\n", programName, message);
-    return code;
-}
-
-void ReportNote(const std::string& message) {
-    fprintf(stderr, "%s: %s\n", programName, message.c_str());
-}
 
 int RunCommandLine(int argc, char** argv) {
     CliOptions options;

@@ -1,16 +1,18 @@
 // One run of the command-line host: the input read straight into the
 // host's image, the selection, the plug-in run as a replayed script step,
 // the result encoded straight from the host's buffers into the output.
+#include "cli/FilterRun.h"
+
 #include "cli/CliOptions.h"
 #include "cli/CliPlatform.h"
 #include "cli/ColorText.h"
-#include "cli/CommandLine.h"
 #include "cli/FileIo.h"
 #include "cli/FilterEntry.h"
 #include "cli/HostMenu.h"
 #include "cli/ImageTransfer.h"
 #include "cli/PathText.h"
 #include "cli/Progress.h"
+#include "cli/Report.h"
 #include "cli/ResultText.h"
 #include "cli/Seeds.h"
 #include "cli/SelectionMask.h"

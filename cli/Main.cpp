@@ -1,5 +1,6 @@
 #include "cli/CliPlatform.h"
 #include "cli/CommandLine.h"
+#include "cli/Report.h"
 
 #include <new>
 

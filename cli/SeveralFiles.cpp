@@ -1,8 +1,11 @@
 // Several files at once: INPUT... -o DIR [--format EXT].
+#include "cli/SeveralFiles.h"
+
 #include "cli/CliOptions.h"
 #include "cli/CliPlatform.h"
-#include "cli/CommandLine.h"
+#include "cli/FilterRun.h"
 #include "cli/PathText.h"
+#include "cli/Report.h"
 #include "cli/Seeds.h"
 #include "cli/image/ImageCodec.h"
 
