@@ -9,11 +9,37 @@
 #include "host/HostInterface.h"
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 typedef void(PI_CDECL* PluginEntryProc)(int16 selector, void* paramBlock, intptr_t* data,
                                         int16* result);
+
+// Image-sized buffers are not filled when they are made: a header that
+// claims a huge image costs address space, not the time and memory of
+// writing every byte, until rows are actually decoded into it.
+template <typename T>
+struct UnfilledAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UnfilledAllocator<U>;
+    };
+    UnfilledAllocator() = default;
+    template <typename U>
+    UnfilledAllocator(const UnfilledAllocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* at) noexcept {
+        ::new (static_cast<void*>(at)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* at, Args&&... args) {
+        ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+    }
+};
+using HostBytes = std::vector<uint8_t, UnfilledAllocator<uint8_t>>;
 
 // Samples are interleaved, rows rowBytes apart (0: packed without padding).
 // 16-bit samples are on the host's scale (0..32768 full intensity), native
@@ -23,10 +49,10 @@ struct HostImage {
     int32 height = 0;
     int32 channels = 0;        // samples per pixel held by the host
     int32 bytesPerSample = 1;  // 1 or 2
-    std::vector<uint8_t> samples;
-    std::vector<uint8_t> mask;  // selection bytes, width a row; empty: none
-    int32 rowBytes = 0;         // bytes from a row of samples to the next; 0: packed
-    int32 maskRowBytes = 0;     // the same for the mask; 0: width
+    HostBytes samples;
+    HostBytes mask;          // selection bytes, width a row; empty: none
+    int32 rowBytes = 0;      // bytes from a row of samples to the next; 0: packed
+    int32 maskRowBytes = 0;  // the same for the mask; 0: width
 };
 
 // Bytes from one row to the next.

@@ -435,9 +435,9 @@ TEST(FilterPass, RunsThroughTheHostsSelectors) {
     OpenHostSession(&session, image, settings);
     ASSERT_EQ(RunFilterSession(&session, PluginMain, false), 0);
     EXPECT_GE(session.abortPolls, 3 * 2);  // 1350 pixels: two polls per plane
-    const std::vector<uint8_t>& out = session.result.samples;
+    const HostBytes& out = session.result.samples;
     ASSERT_EQ(out.size(), image.samples.size());
-    auto sampleAt = [&](const std::vector<uint8_t>& samples, int32_t r, int32_t c, int32_t l) {
+    auto sampleAt = [&](const HostBytes& samples, int32_t r, int32_t c, int32_t l) {
         const size_t at = (size_t(r) * 60 + size_t(c)) * 6 + size_t(l) * 2;
         return int32_t(samples[at] | samples[at + 1] << 8);
     };

@@ -80,7 +80,7 @@ bool ConfirmWithAmountFour(FilterInstance* instance) {
 struct ProfileRun {
     int16 result = 0;
     FilterRecord record{};  // as the plug-in last saw it
-    std::vector<uint8_t> out;
+    HostBytes out;
 };
 
 ProfileRun RunProfile(int32 channels, bool withMask, const std::string& profile, int16 amount = 4) {
