@@ -9,6 +9,7 @@
 #include <vips/vips.h>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -116,22 +117,23 @@ bool TailIs(const EndCheck& check, const uint8_t* end, size_t size) {
     return check.tailSize >= size && memcmp(check.tail + check.tailSize - size, end, size) == 0;
 }
 
-// The input as libvips reads it: the first bytes, already read for the
-// format check, then the rest of the stream. Regular files are read from
-// the start again and can be read out of order.
+// The input as libvips reads it. A regular file is read from the start
+// again and can be read out of order. A stream gives the first bytes,
+// already read for the format check, then as much more as libvips needs
+// to find its format; then it is kept in a temporary file and read as a
+// regular file.
 struct FileFeed {
     FILE* file = nullptr;
     const uint8_t* prefix = nullptr;
     size_t prefixSize = 0;
     size_t prefixAt = 0;
     bool seekable = false;
-    EndCheck end;  // streams only: regular files are checked after the rows
+    uint64_t streamRead = 0;  // bytes read from a stream
     // While the format is being found, a stream is read no further than
     // this (a device like /dev/zero never ends).
     uint64_t readLimit = UINT64_MAX;
-    // A PNG stream stops being read once its image data passes what its
-    // rows can need.
-    uint64_t imageDataLimit = UINT64_MAX;
+    // While a stream's format is found: every byte handed to libvips.
+    std::vector<uint8_t>* tee = nullptr;
 };
 
 gint64 ReadFeed(VipsSourceCustom*, void* buffer, gint64 length, void* context) {
@@ -141,15 +143,17 @@ gint64 ReadFeed(VipsSourceCustom*, void* buffer, gint64 length, void* context) {
         const size_t count = std::min(size_t(length), feed->prefixSize - feed->prefixAt);
         memcpy(buffer, feed->prefix + feed->prefixAt, count);
         feed->prefixAt += count;
-        CheckBytes(&feed->end, static_cast<const uint8_t*>(buffer), count);
+        feed->streamRead += count;
         return gint64(count);
     }
-    if (!feed->seekable &&
-        (feed->end.offset >= feed->readLimit || feed->end.imageData > feed->imageDataLimit))
-        return -1;
+    if (!feed->seekable && feed->streamRead >= feed->readLimit) return -1;
     const size_t got = fread(buffer, 1, size_t(length), feed->file);
     if (got == 0 && ferror(feed->file)) return -1;
-    if (!feed->seekable) CheckBytes(&feed->end, static_cast<const uint8_t*>(buffer), got);
+    if (!feed->seekable) feed->streamRead += got;
+    if (feed->tee != nullptr) {
+        const uint8_t* bytes = static_cast<const uint8_t*>(buffer);
+        feed->tee->insert(feed->tee->end(), bytes, bytes + got);
+    }
     return gint64(got);
 }
 
@@ -161,6 +165,8 @@ gint64 SeekFeed(VipsSourceCustom*, gint64 offset, int whence, void* context) {
 
 struct VipsState {
     FileFeed feed;
+    FILE* spool = nullptr;  // a stream's bytes, kept in an unnamed temporary file
+    EndCheck scan;          // a regular file's whole bytes, checked before libvips reads them
     VipsSourceCustom* source = nullptr;
     VipsImage* image = nullptr;
 };
@@ -170,6 +176,7 @@ void CloseVips(ImageDecoder* decoder) {
     if (state == nullptr) return;
     if (state->image != nullptr) g_object_unref(state->image);
     if (state->source != nullptr) g_object_unref(state->source);
+    if (state->spool != nullptr) fclose(state->spool);
     delete state;
     decoder->state = nullptr;
 }
@@ -186,52 +193,48 @@ uint64_t WorstImageData(const ImageInfo& info) {
     return raw + 8 * (uint64_t(info.height) + 8) + 5 * (raw / 16000 + 1) + 1024;
 }
 
-// After the last row: the rest of the stream, or the whole regular file
-// again, through the end check; false (error set) when the file does not
-// end where its format ends, or a PNG holds more image data than its rows.
-bool CheckEnd(ImageDecoder* decoder, std::string* error) {
-    VipsState* state = static_cast<VipsState*>(decoder->state);
-    FileFeed& feed = state->feed;
-    EndCheck whole;
-    EndCheck* check = &feed.end;
+// The least PNG image data that can inflate to the header's rows: deflate
+// turns at most 1032 bytes out of each byte it stores. A file with less
+// is refused before an image-sized buffer is made for it.
+uint64_t LeastImageData(const ImageInfo& info) {
+    const uint64_t raw = uint64_t(info.height) * (1 + InfoRowBytes(info));
+    return raw / 1032 > 64 ? raw / 1032 - 64 : 0;
+}
+
+// A regular file read from the start through the end check, leaving the
+// file where it was.
+void ScanWholeFile(FILE* file, EndCheck* check) {
     std::vector<uint8_t> buffer(65536);
-    if (feed.seekable) {
-        check = &whole;
-        const off_t at = ftello(feed.file);
-        if (fseeko(feed.file, 0, SEEK_SET) != 0) return true;
-        size_t got;
-        while ((got = fread(buffer.data(), 1, buffer.size(), feed.file)) > 0)
-            CheckBytes(check, buffer.data(), got);
-        fseeko(feed.file, at, SEEK_SET);
-    } else {
-        while (ReadFeed(nullptr, buffer.data(), gint64(buffer.size()), &feed) > 0) {}
-    }
-    const ImageInfo& info = decoder->info;
-    const std::string kind = FormatName(info.format);
-    std::string why;
+    const off_t at = ftello(file);
+    if (fseeko(file, 0, SEEK_SET) != 0) return;
+    size_t got;
+    while ((got = fread(buffer.data(), 1, buffer.size(), file)) > 0)
+        CheckBytes(check, buffer.data(), got);
+    fseeko(file, at, SEEK_SET);
+}
+
+// Why the checked bytes do not end where their format ends (empty when
+// they do). withRows: the header's size is known, and a PNG's image data
+// must fit its rows.
+std::string EndFault(const EndCheck& check, const ImageInfo& info, bool withRows) {
     if (info.format == imageFormatPng) {
-        const uint64_t worst = WorstImageData(info);
         static const uint8_t end[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
-        if (check->imageData > worst) {
-            why = "more image data than its " + std::to_string(info.width) + "x" +
-                  std::to_string(info.height) + " pixels can hold";
-        } else if (!check->endSeen || check->offset < check->endAt) {
-            why = "it ends before its IEND chunk";
-        } else if (check->afterEnd || check->offset > check->endAt) {
-            why = "bytes after its IEND chunk";
-        } else if (!TailIs(*check, end, 12)) {
-            why = "its IEND chunk is damaged";
-        }
+        const std::string size = std::to_string(info.width) + "x" + std::to_string(info.height);
+        if (withRows && check.imageData > WorstImageData(info))
+            return "more image data than its " + size + " pixels can hold";
+        if (!check.endSeen || check.offset < check.endAt) return "it ends before its IEND chunk";
+        if (check.afterEnd || check.offset > check.endAt) return "bytes after its IEND chunk";
+        if (!TailIs(check, end, 12)) return "its IEND chunk is damaged";
+        if (withRows && check.imageData < LeastImageData(info))
+            return "too little image data for its " + size + " pixels";
     } else if (info.format == imageFormatJpeg) {
-        if (!check->jpegEnd) why = "it ends before its end-of-image marker";
-        if (check->afterJpegEnd) why = "bytes after its end-of-image marker";
+        if (check.afterJpegEnd) return "bytes after its end-of-image marker";
+        if (!check.jpegEnd) return "it ends before its end-of-image marker";
     } else if (info.format == imageFormatGif) {
         static const uint8_t end[1] = {0x3B};
-        if (!TailIs(*check, end, 1)) why = "it does not end with the GIF trailer";
+        if (!TailIs(check, end, 1)) return "it does not end with the GIF trailer";
     }
-    if (why.empty()) return true;
-    *error = decoder->name + ": damaged or truncated " + kind + " file (" + why + ")";
-    return false;
+    return std::string();
 }
 
 std::string DamagedText(const ImageDecoder* decoder) {
@@ -244,12 +247,8 @@ bool DecodeVips(ImageDecoder* decoder, const RowTarget& target, std::string* err
     VipsImage* image = state->image;
     const int32_t width = decoder->info.width, height = decoder->info.height;
     const size_t rowBytes = InfoRowBytes(decoder->info);
-    // A regular file's structure is checked before its pixels are
-    // decoded (a decompression bomb is never inflated); a stream's as it
-    // is read and after its last row.
-    if (state->feed.seekable && !CheckEnd(decoder, error)) return false;
-    if (decoder->info.format == imageFormatPng)
-        state->feed.imageDataLimit = WorstImageData(decoder->info);
+    // The file's structure was checked when it was opened: a
+    // decompression bomb is never inflated.
     VipsRegion* region = vips_region_new(image);
     if (region == nullptr) {
         *error = DamagedText(decoder);
@@ -276,11 +275,7 @@ bool DecodeVips(ImageDecoder* decoder, const RowTarget& target, std::string* err
         }
     }
     g_object_unref(region);
-    if (!ok && state->feed.end.imageData > state->feed.imageDataLimit) {
-        *error = decoder->name + ": damaged or truncated PNG file (more image data than its " +
-                 std::to_string(width) + "x" + std::to_string(height) + " pixels can hold)";
-    }
-    return ok && (state->feed.seekable || CheckEnd(decoder, error));
+    return ok;
 }
 
 // The loader's type name (VipsForeignLoadPngSource, ...) names the format.
@@ -334,6 +329,71 @@ bool FormatAvailable(ImageFormat format) {
     return format != imageFormatJxl && format != imageFormatOther;
 }
 
+namespace {
+
+// A new custom source on the state's feed, in place of any earlier one.
+void ConnectSource(VipsState* state) {
+    if (state->source != nullptr) g_object_unref(state->source);
+    state->source = vips_source_custom_new();
+    g_signal_connect(state->source, "read", G_CALLBACK(ReadFeed), &state->feed);
+    g_signal_connect(state->source, "seek", G_CALLBACK(SeekFeed), &state->feed);
+}
+
+// The loader for the feed's bytes, reading no more than 1 MiB of a
+// stream to find it; null, with the one line, when there is none.
+const char* FindLoader(ImageDecoder* decoder, VipsState* state, std::string* error) {
+    state->feed.readLimit = 1 << 20;
+    const char* loader = vips_foreign_find_load_source(VIPS_SOURCE(state->source));
+    state->feed.readLimit = UINT64_MAX;
+    if (loader != nullptr) return loader;
+    const std::string why = TakeLibraryError();
+    ImageFormat known;
+    if (FormatFromSignature(decoder->signature, decoder->signatureSize, &known)) {
+        *error =
+            decoder->name + ": damaged or truncated " + FormatName(known) + " file (" + why + ")";
+    } else {
+        *error = decoder->name + " is not an image vorn can read";
+    }
+    return nullptr;
+}
+
+// A stream (standard input, a pipe, a device) that holds an image is
+// kept whole in an unnamed temporary file and read from there as a
+// regular file is: its structure is checked before any decoder sees it,
+// so what reading costs is bounded by what the stream held, never by
+// what its headers claim. sniffed: the bytes libvips read after the
+// first ones while it found the format.
+bool SpoolStream(ImageDecoder* decoder, VipsState* state, const std::vector<uint8_t>& sniffed,
+                 std::string* error) {
+    FILE* spool = tmpfile();
+    if (spool == nullptr) {
+        *error = "cannot keep " + decoder->name + " in a temporary file: " + strerror(errno);
+        return false;
+    }
+    state->spool = spool;
+    bool written =
+        fwrite(decoder->signature, 1, decoder->signatureSize, spool) == decoder->signatureSize &&
+        (sniffed.empty() || fwrite(sniffed.data(), 1, sniffed.size(), spool) == sniffed.size());
+    std::vector<uint8_t> buffer(1 << 16);
+    size_t got;
+    while (written && (got = fread(buffer.data(), 1, buffer.size(), decoder->file)) > 0)
+        written = fwrite(buffer.data(), 1, got, spool) == got;
+    if (!written || fflush(spool) != 0) {
+        *error = "cannot keep " + decoder->name + " in a temporary file: " + strerror(errno);
+        return false;
+    }
+    if (ferror(decoder->file)) {
+        *error = "cannot read " + decoder->name + ": " + strerror(errno);
+        return false;
+    }
+    state->feed = FileFeed();
+    state->feed.file = spool;
+    state->feed.seekable = fseeko(spool, 0, SEEK_SET) == 0;
+    return state->feed.seekable;
+}
+
+}  // namespace
+
 bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error) {
     if (!StartImageLibrary(error)) return false;
     TakeLibraryError();  // nothing left from an earlier file
@@ -348,24 +408,28 @@ bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error) {
     if (!feed.seekable) {
         feed.prefix = decoder->signature;
         feed.prefixSize = decoder->signatureSize;
+        std::vector<uint8_t> sniffed;
+        feed.tee = &sniffed;
+        ConnectSource(state);
+        const bool found = FindLoader(decoder, state, error) != nullptr;
+        feed.tee = nullptr;
+        if (!found || !SpoolStream(decoder, state, sniffed, error)) return false;
     }
-    state->source = vips_source_custom_new();
-    g_signal_connect(state->source, "read", G_CALLBACK(ReadFeed), &state->feed);
-    g_signal_connect(state->source, "seek", G_CALLBACK(SeekFeed), &state->feed);
-    feed.readLimit = 1 << 20;
-    const char* loader = vips_foreign_find_load_source(VIPS_SOURCE(state->source));
-    feed.readLimit = UINT64_MAX;
-    if (loader == nullptr) {
-        const std::string why = TakeLibraryError();
-        ImageFormat known;
-        if (FormatFromSignature(decoder->signature, decoder->signatureSize, &known)) {
-            *error = decoder->name + ": damaged or truncated " + FormatName(known) + " file (" +
-                     why + ")";
-        } else {
-            *error = decoder->name + " is not an image vorn can read";
+    // The file's chunks are walked before any decoder sees them, so that
+    // none is ever handed a length the file does not hold.
+    ScanWholeFile(feed.file, &state->scan);
+    ImageInfo claimed;
+    if (FormatFromSignature(decoder->signature, decoder->signatureSize, &claimed.format) &&
+        claimed.format == imageFormatPng) {
+        const std::string why = EndFault(state->scan, claimed, false);
+        if (!why.empty()) {
+            *error = decoder->name + ": damaged or truncated PNG file (" + why + ")";
+            return false;
         }
-        return false;
     }
+    ConnectSource(state);
+    const char* loader = FindLoader(decoder, state, error);
+    if (loader == nullptr) return false;
     decoder->info.format = FormatOfLoader(loader, nullptr);
     state->image =
         vips_image_new_from_source(VIPS_SOURCE(state->source), "", "access", VIPS_ACCESS_SEQUENTIAL,
@@ -383,5 +447,12 @@ bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error) {
         return false;
     }
     decoder->info.format = FormatOfLoader(loader, state->image);
-    return DescribeLoaded(decoder, state->image, error);
+    if (!DescribeLoaded(decoder, state->image, error)) return false;
+    // Sizes the host cannot take are refused as such by the header check.
+    if (decoder->info.width > maxImageSide || decoder->info.height > maxImageSide) return true;
+    const std::string why = EndFault(state->scan, decoder->info, true);
+    if (why.empty()) return true;
+    *error = decoder->name + ": damaged or truncated " + FormatName(decoder->info.format) +
+             " file (" + why + ")";
+    return false;
 }

@@ -214,4 +214,76 @@ bounded "mask header claiming 40000x20000" --mask claims-40000x20000.tif \
 bounded "mask of the wrong size, refused from its header" \
     --mask "$samples/disc-mask.png" small.png o.png
 
+# --- what reading costs is bounded by what the file holds ------------------------
+# Headers that claim a huge image with nothing behind it, a chunk that
+# claims 2 GB, and text and profile chunks that inflate to 1 GB: each
+# costs well under a second and 200 MB, from a file and from a pipe,
+# with no limit on the address space (so the host's buffer is not simply
+# refused by the memory check).
+/usr/bin/python3 - <<'PY'
+import struct, zlib
+def chunk(kind, data):
+    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+def png(w, h, depth, ctype, idat, extra=b''):
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', w, h, depth, ctype, 0, 0, 0))
+            + extra + chunk(b'IDAT', idat) + chunk(b'IEND', b''))
+open('claims-huge.png', 'wb').write(png(30000, 30000, 16, 6, zlib.compress(b'\0' * 10)))
+small = zlib.compress(b'\0' * 11 * 10)
+open('long-chunk.png', 'wb').write(png(10, 10, 8, 0, small, struct.pack('>I', 0x7ffffff0) + b'tEXt' + b'abc'))
+packer = zlib.compressobj(9)
+block = b'\0' * (1 << 24)
+bomb = b''.join(packer.compress(block) for _ in range(64)) + packer.flush()
+open('text-bomb.png', 'wb').write(png(10, 10, 8, 0, small, chunk(b'zTXt', b'Comment\0\0' + bomb)))
+open('profile-bomb.png', 'wb').write(png(10, 10, 8, 0, small, chunk(b'iCCP', b'icc\0\0' + bomb)))
+entries = [(256, 4, 1, 30000), (257, 4, 1, 30000), (258, 3, 1, 8), (259, 3, 1, 1),
+           (262, 3, 1, 2), (273, 4, 1, 8), (277, 3, 1, 3), (278, 4, 1, 30000), (279, 4, 1, 2700000000)]
+ifd = struct.pack('<H', len(entries)) + b''.join(struct.pack('<HHII', *e) for e in entries) + b'\0\0\0\0'
+open('claims-huge.tif', 'wb').write(b'II*\0' + struct.pack('<I', 8 + 1000) + b'\0' * 1000 + ifd)
+data = bytearray(open('small.jpg', 'rb').read())
+at = 2
+while at < len(data):
+    marker, length = data[at + 1], struct.unpack('>H', data[at + 2:at + 4])[0]
+    if marker in (0xC0, 0xC1, 0xC2):
+        data[at + 5:at + 9] = struct.pack('>HH', 30000, 30000)
+        break
+    at += 2 + length
+open('claims-huge.jpg', 'wb').write(bytes(data))
+PY
+# costs_little WHAT FILE: run on FILE and on FILE through a pipe; refused
+# with the line the messages give for WHAT (or, for a case with no
+# message, anything but a crash), in under 3 s and 200 MB each time.
+costs_little() {
+    local what=$1 file=$2 way start elapsed status rss
+    for way in file pipe; do
+        rm -f o.png
+        start=$(date +%s%N)
+        if [ $way = file ]; then
+            /usr/bin/time -f "%M" -o rss.txt "$vorn" --seed 1 "$file" o.png 2> err.txt
+        else
+            cat "$file" | /usr/bin/time -f "%M" -o rss.txt "$vorn" --seed 1 - o.png 2> err.txt
+        fi
+        status=$?
+        elapsed=$((($(date +%s%N) - start) / 1000000))
+        rss=$(tail -1 rss.txt)
+        if [ $status -ge 128 ] || [ "$elapsed" -ge 3000 ] || [ "$rss" -ge 200000 ]; then
+            fail "$what ($way): exit $status, $elapsed ms, $rss KB: $(head -2 err.txt)"
+        elif expected_error "$what" 2> /dev/null; then
+            if [ $status -ne 0 ] && [ "$(grep -c . err.txt)" -eq 1 ] && [ ! -e o.png ] &&
+                grep -q "^vorn: error: .*$expected_text" err.txt; then
+                pass "$what ($way): $elapsed ms, $rss KB: $(cat err.txt)"
+            else
+                fail "$what ($way): exit $status: $(head -2 err.txt)"
+            fi
+        else
+            pass "$what ($way): exit $status, $elapsed ms, $rss KB"
+        fi
+    done
+}
+costs_little "a 68-byte PNG claiming 30000x30000 16-bit RGBA" claims-huge.png
+costs_little "a PNG chunk claiming 2 GB" long-chunk.png
+costs_little "a JPEG claiming 30000x30000" claims-huge.jpg
+costs_little "a TIFF claiming 30000x30000" claims-huge.tif
+costs_little "a text chunk inflating to 1 GB" text-bomb.png
+costs_little "a colour profile inflating to 1 GB" profile-bomb.png
+
 finish_checks
