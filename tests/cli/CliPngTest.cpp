@@ -145,10 +145,11 @@ TEST(CliPng, ChunkOrderIsEnforced) {
     AppendChunk(&noData, "IEND", {});
     EXPECT_FALSE(Decodes(noData, &error));
     EXPECT_NE(error.find("damaged or truncated PNG"), std::string::npos) << error;
-    // IHDR not first.
+    // IHDR not first (in a file that ends where a PNG ends).
     std::vector<uint8_t> late(pngSignature, pngSignature + 8);
     AppendChunk(&late, "tEXt", {'a', 0, 'b'});
     AppendChunk(&late, "IHDR", HeaderData(3, 1, 8, 0));
+    AppendChunk(&late, "IEND", {});
     EXPECT_FALSE(Decodes(late, &error));
     EXPECT_NE(error.find("IHDR"), std::string::npos) << error;
     // A palette image without its palette.
