@@ -30,22 +30,18 @@ target_link_libraries(vorn_plugin PRIVATE user32 kernel32 gdi32)
 add_library(vorn_winhost STATIC ${HOST_PORTABLE} ${HOST_WIN32})
 target_include_directories(vorn_winhost PUBLIC ${CMAKE_SOURCE_DIR})
 if(CLI_WIN32)
-  # The Win32 host reads and writes PNG only: the image folder's shared
-  # part (cli/image/ImageCodec.cpp) with PngCodecWin32.cpp (stb_image's
-  # decoder, a writer on zlib) in place of libvips.
+  # The Win32 host reads and writes through the system's codecs (WIC,
+  # cli/image/WicImageWin32.cpp) in place of libvips.
   set(CLI_WINDOWS_SOURCES ${CLI_PORTABLE} ${CLI_IMAGE_PORTABLE} ${CLI_IMAGE_WIN32})
   list(FILTER CLI_WINDOWS_SOURCES EXCLUDE REGEX "/cli/(WholeImage|image/Vips[A-Za-z]*)\\.cpp$")
-  # stb's headers alone from the build machine; the folder holds nothing
-  # else, so no native header can reach the cross compiler. zlib is
-  # mingw's own (libz-mingw-w64-dev), linked statically.
-  find_path(VORN_STB_DIR stb_image.h PATHS /usr/include PATH_SUFFIXES stb
-            NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH REQUIRED)
+  add_executable(vornhost ${CLI_WINDOWS_SOURCES} ${CLI_WIN32})
+  target_include_directories(vornhost PRIVATE ${VORN_GENERATED_DIR})
+  # zlib (mingw's own, libz-mingw-w64-dev, linked statically) only for the
+  # PNG that WIC's encoder does not write right: gray with alpha, 16 bits.
   find_library(VORN_MINGW_ZLIB NAMES libz.a REQUIRED)
   find_path(VORN_MINGW_ZLIB_INCLUDE zlib.h REQUIRED)
-  add_executable(vornhost ${CLI_WINDOWS_SOURCES} ${CLI_WIN32})
-  target_include_directories(vornhost SYSTEM PRIVATE ${VORN_STB_DIR} ${VORN_MINGW_ZLIB_INCLUDE})
-  target_include_directories(vornhost PRIVATE ${VORN_GENERATED_DIR})
-  target_link_libraries(vornhost PRIVATE ${VORN_MINGW_ZLIB})
+  target_include_directories(vornhost SYSTEM PRIVATE ${VORN_MINGW_ZLIB_INCLUDE})
+  target_link_libraries(vornhost PRIVATE windowscodecs ole32 oleaut32 ${VORN_MINGW_ZLIB})
   set_target_properties(vornhost PROPERTIES OUTPUT_NAME ${VORN_HOST_NAME})
   target_link_libraries(vornhost PRIVATE vorn_winhost comctl32 user32 gdi32)
   target_link_options(vornhost PRIVATE ${VORN_STATIC_LINK})

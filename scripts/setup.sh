@@ -16,7 +16,7 @@ packages=(
     cmake g++ make pkg-config libgtest-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     wine wine64 xvfb xauth imagemagick locales
-    python3 python3-pefile fonts-ipafont-gothic libstb-dev
+    python3 python3-pefile fonts-ipafont-gothic
     clang libclang-rt-14-dev gmic
     libvips-dev libpng-dev zlib1g-dev libz-mingw-w64-dev gegl
     libimage-exiftool-perl webp libheif-examples colord-data

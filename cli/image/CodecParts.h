@@ -1,5 +1,5 @@
 // What the format modules of ImageCodec share (libvips in the native
-// build, PngCodecWin32.cpp in the Win32 host): the decoder record each
+// build, WIC in the Win32 host): the decoder record each
 // fills, where decoded rows go, and the checks every header goes through.
 #pragma once
 
@@ -96,6 +96,12 @@ bool FormatFromSignature(const uint8_t* bytes, size_t size, ImageFormat* format)
 // decoder->signature (which sets decoder->info), or says why this build
 // cannot read the file.
 bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error);
+
+// The Win32 host's PNG writer on zlib, for gray with alpha and 16-bit
+// samples, which the system's encoder does not write right.
+bool EncodeZlibPng(FILE* file, const std::string& name, const ImageInfo& info, RowSource rowAt,
+                   void* rowContext, const EncodeOptions& options, RowProgress progress,
+                   std::string* error);
 
 // Which formats this build reads and writes (the Win32 host: PNG only).
 bool FormatAvailable(ImageFormat format);
