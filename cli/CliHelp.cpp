@@ -1,111 +1,172 @@
 #include "cli/CliOptions.h"
+#include "cli/Seeds.h"
+#include "cli/image/ImageCodec.h"
 
 #include "testhost/HostProfiles.h"
 
-std::string HelpText(const char* program) {
-    const std::string p = program;
-    return "Usage: " + p +
-           " [OPTIONS] INPUT OUTPUT\n"
-           "       " +
-           p +
-           " [OPTIONS] INPUT... -o DIR [--format EXT]\n"
-           "       " +
-           p +
-           " --list PLUGIN.8bf\n"
-           "       " +
-           p +
-           " --about [--plugin PLUGIN.8bf]\n"
+#include "VornVersion.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string Number(int64_t value) { return std::to_string(value); }
+
+std::string Seconds(double value) {
+    char text[16];
+    snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+// text wrapped into lines of at most 80 columns, each but the first
+// indented like an option's description.
+std::string Wrapped(const std::string& first, const std::string& text) {
+    const std::string indent(23, ' ');
+    std::string out = first, line = first;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (line.size() + 1 + word.size() > 80) {
+            out += "\n" + indent + word;
+            line = indent + word;
+        } else {
+            out += (line.empty() ? "" : " ") + word;
+            line += (line.empty() ? "" : " ") + word;
+        }
+        start = end + 1;
+    }
+    return out + "\n";
+}
+
+// What both programs draw and how.
+std::string DrawingOptions() {
+    return "What to draw:\n"
+           "      --amount N       corridor width in pixels, 0 to 32767 (default " +
+           Number(VORN_DEFAULT_AMOUNT) +
+           ")\n"
+           "      --scale N        walls N pixels thick, corridors N x Amount wide,\n"
+           "                       1 to " +
+           Number(maxScale) + " (default " + Number(defaultScale) +
+           "); try 4 on photos seen whole\n"
+           "      --fg COLOR       wall colour (default black)\n"
+           "      --bg COLOR       corridor colour (default white)\n"
+           "      --seed N         the labyrinth of seed N, 0 to " +
+           Number(maxSeed) +
+           ";\n"
+           "                       without it a seed is drawn and reported\n"
+           "COLOR is a CSS/X11 name (navy), #rgb, #rrggbb, #rrrrggggbbbb or rgb(r,g,b).\n";
+}
+
+std::string RunOptions() {
+    return "Run:\n"
+           "      --progress       always show the progress line on standard error\n"
+           "      --no-progress    never show it (default: on a terminal, after " +
+           Seconds(autoProgressDelay) +
+           " s)\n"
+           "      --verbose        report each file written, with its seed and time\n"
+           "  -h, --help           show this help and exit\n"
+           "      --version        show the version and exit\n"
+           "Ctrl-C stops the run and writes nothing; a second Ctrl-C stops at once.\n";
+}
+
+const char* const exitStatus =
+    "Exit status:\n"
+    "  0 if all went well, 1 if a file failed, 2 for a bad command line,\n"
+    "  130 if interrupted.\n";
+
+}  // namespace
+
+std::string HelpText(CliProgram program) {
+    if (program == programVornhost) {
+        return "Usage: vornhost [OPTION]... INPUT OUTPUT\n"
+               "  or:  vornhost [OPTION]... INPUT... -o DIR\n"
+               "  or:  vornhost --list PLUGIN.8bf\n"
+               "  or:  vornhost --about [--plugin PLUGIN.8bf]\n"
+               "Run a Photoshop-compatible filter plug-in (.8bf) on PNG files, as an image\n"
+               "editor replays a recorded filter step: by default the Vorn plug-in beside\n"
+               "this program (" +
+               std::string(sizeof(void*) == 8 ? "Vorn64.8bf" : "Vorn.8bf") +
+               "), which draws a labyrinth. INPUT and OUTPUT are\n"
+               "PNG files; - is standard input or output. INPUT is never changed.\n"
+               "\n"
+               "Plug-in:\n"
+               "      --plugin PATH    the filter .8bf to load\n"
+               "      --list PLUGIN    print the plug-in's property list: kind, name,\n"
+               "                       entry points, the image modes it takes\n"
+               "      --dialog         run the filter from the menu, with its dialog\n"
+               "      --about          show the plug-in's About box\n"
+               "      --host-profile NAME[,NAME]...  hand the plug-in what such a host\n" +
+               Wrapped("                       hands it (default photoshop):", HostProfileNames()) +
+               "\n" + DrawingOptions() +
+               "\n"
+               "Selection:\n"
+               "      --mask MASK      filter where the gray PNG MASK (the image's size)\n"
+               "                       is not black; the labyrinth follows its outline\n"
+               "\n"
+               "Output:\n"
+               "  -o, --output-dir DIR  write each INPUT into DIR (made if missing)\n"
+               "      --compression N  zlib level of the PNG, 0 to 9 (default " +
+               Number(defaultPngCompression) +
+               ")\n"
+               "\n" +
+               RunOptions() +
+               "\n"
+               "Examples:\n"
+               "  vornhost --seed 1 in.png out.png\n"
+               "                       the labyrinth of seed 1 over in.png\n"
+               "  vornhost --plugin Other.8bf --dialog in.png out.png\n"
+               "                       another filter, from its dialog\n"
+               "  vornhost --list Vorn.8bf\n"
+               "                       what the plug-in's property list says\n"
+               "\n" +
+               exitStatus;
+    }
+    return "Usage: vorn [OPTION]... INPUT OUTPUT\n"
+           "  or:  vorn [OPTION]... INPUT... -o DIR\n"
+           "Draw a labyrinth over an image, as the Vorn filter plug-in does in an image\n"
+           "editor: walls in the foreground colour, corridors in the background colour.\n"
+           "INPUT is read by its content (PNG, JPEG, TIFF, WebP, HEIC, AVIF, GIF); the\n"
+           "output's format follows its name or --format; - is standard input or\n"
+           "output. INPUT is never changed; OUTPUT appears only once it is complete.\n"
+           "\n" +
+           DrawingOptions() +
            "\n"
-           "Runs the Vorn filter plug-in on an image, as an image editor runs a\n"
-           "recorded filter step: the filter rectangle (the whole image, or the\n"
-           "selection's bounding box) is replaced by a labyrinth whose walls take the\n"
-           "foreground colour and whose corridors take the background colour. An alpha\n"
-           "channel is kept as it is. INPUT is never modified.\n"
+           "Selection:\n"
+           "      --mask MASK      filter where MASK (an image of the image's size) is\n"
+           "                       not black: by its alpha, else by its luminance\n"
+           "      --mask alpha     filter where the input itself is not transparent\n"
            "\n"
-           "Formats: INPUT is PNG, JPEG, TIFF, WebP, HEIC, AVIF or GIF, told by its\n"
-           "content; OUTPUT's format follows its name (.png, .jpg or .jpeg, .tif or\n"
-           ".tiff, .webp, .heic, .avif, .gif, any case) or --format. The\n"
-           "result keeps the input's kind where the format holds it (gray or RGB,\n"
-           "with or without alpha; 16 bits in PNG and TIFF) and its colour profile,\n"
-           "EXIF (orientation included), XMP and resolution. JPEG is 8-bit without\n"
-           "alpha: an image with alpha is refused.\n"
+           "Output:\n"
+           "  -o, --output-dir DIR  write each INPUT into DIR (made if missing)\n"
+           "      --format EXT     the output's format whatever its name: png, jpg,\n"
+           "                       tif, webp, heic, avif or gif\n"
+           "      --quality N      JPEG, WebP, HEIC, AVIF quality, 1 to 100 (default " +
+           Number(defaultQuality) +
+           ")\n"
+           "      --compression N  zlib level, 0 to 9 (default " +
+           Number(defaultPngCompression) + " for PNG, " + Number(defaultTiffCompression) +
+           " for TIFF)\n"
+           "\n" +
+           RunOptions() +
            "\n"
-           "INPUT may be - for standard input and OUTPUT - for standard output. An\n"
-           "OUTPUT that is a regular file (or does not exist yet) appears only once it\n"
-           "is complete: it is written under a temporary name in its folder and then\n"
-           "renamed; a symbolic link is followed and its target replaced. An OUTPUT\n"
-           "that is a device or a FIFO is written into as it is.\n"
-           "\n"
-           "With -o DIR every INPUT is filtered into DIR under its own name, one line\n"
-           "per file, and a summary; a file that fails is reported and the others\n"
-           "still run.\n"
-           "\n"
-           "Options:\n"
-           "  --amount N        lattice spacing of the walls minus one (default 10;\n"
-           "                    the filter's dialog offers 1..99, the plug-in refuses\n"
-           "                    values below 0)\n"
-           "  --fg COLOR        wall colour (default black)\n"
-           "  --bg COLOR        corridor colour (default white)\n"
-           "                    COLOR: #rrggbb, #rrrrggggbbbb (16 bits per component)\n"
-           "                    or black, white, red, green, blue, yellow, cyan,\n"
-           "                    magenta, gray. Gray images get the colour's gray value.\n"
-           "  --mask MASK       selection: an image of the image's size; 0 is\n"
-           "                    unselected, any other value selected to that degree:\n"
-           "                    its alpha where it has one, else its gray value or\n"
-           "                    luminance. A mask drawn on the image as shown is\n"
-           "                    turned by the image's EXIF orientation. '--mask\n"
-           "                    alpha' selects by the input's own alpha channel.\n"
-           "                    The filter works on the bounding box of the selection\n"
-           "                    and the labyrinth follows its outline. A mask that\n"
-           "                    selects nothing leaves the image as it is.\n"
-           "  --seed N          seed the plug-in's random generator (N from 0 to\n"
-           "                    2147483647): the same command gives the same image,\n"
-           "                    and every N its own labyrinth (the C runtime takes\n"
-           "                    srand(0) as srand(1), so 0 is handed over as\n"
-           "                    2147483648). Without it every run draws a new\n"
-           "                    labyrinth. With several INPUTs\n"
-           "                    the k-th (counting from 0) gets seed N+k, wrapping\n"
-           "                    after 2147483647: '--seed N+k' on that file alone\n"
-           "                    gives the same result.\n"
-           "  -o DIR            write every INPUT into the folder DIR\n"
-           "  --format EXT      the output's format (png, jpg, jpeg, tif, tiff, webp,\n"
-           "                    heic, avif, gif) whatever its name, also for -; with\n"
-           "                    -o, the outputs' extension in place of each input's\n"
-           "                    own\n"
-           "  --progress        always draw the progress line on standard error: the\n"
-           "                    phase (reading, building the labyrinth, painting,\n"
-           "                    writing), a percentage where one is known, the time\n"
-           "  --no-progress     never draw it (by default it is drawn when standard\n"
-           "                    error is a terminal, once a run takes over half a\n"
-           "                    second)\n"
-           "  --quality N       JPEG quality, 1 to 100 (default 92)\n"
-           "  --compression N   zlib level of PNG and TIFF output, 0 (none) to 9\n"
-           "                    (default 3 for PNG, fast; 6 for TIFF); 6 to 9 make\n"
-           "                    labyrinths about half the size, several times slower\n"
-           "  --plugin PATH     the filter plug-in to load (vornhost only; default\n"
-           "                    Vorn.8bf beside the program)\n"
-           "  --list PLUGIN     print the plug-in's category, name, interface version\n"
-           "                    and image modes from its property list (vornhost only)\n"
-           "  --dialog          run the filter from the host's menu: with its dialog\n"
-           "                    (vornhost only)\n"
-           "  --about           show the plug-in's About box (vornhost only)\n"
-           "  --host-profile NAME  hand the plug-in what a kind of host hands it\n"
-           "                    (NAME or NAME,NAME...; default photoshop): " +
-           HostProfileNames() +
-           ".\n"
-           "                    Without descriptor suites (no-descriptors) the filter\n"
-           "                    runs from its dialog, as such hosts run it.\n"
-           "  -h, --help        show this text\n"
-           "  --version         show the program's name and version\n"
-           "\n"
-           "Ctrl-C (or SIGTERM) stops the run at the next point where it can stop;\n"
-           "the output file is then not written. A second one ends the program at\n"
-           "once, leaving no partial or temporary file. Errors are reported on one\n"
-           "line beginning with '" +
-           p +
-           ": error:'; a name that holds blanks, quotes\n"
-           "or control characters is shown quoted, with \\n and the like.\n"
-           "\n"
-           "Exit status: 0 success (every file, with -o), 1 error, 2 bad command line,\n"
-           "130 interrupted or cancelled.\n";
+           "Examples:\n"
+           "  vorn photo.jpg maze.png\n"
+           "                       a labyrinth over the whole photo\n"
+           "  vorn --scale 4 --amount 2 photo.jpg maze.jpg\n"
+           "                       walls 4 pixels thick: seen whole, still a labyrinth\n"
+           "  vorn --mask disc.png --fg navy --bg '#fc6' in.png out.png\n"
+           "                       inside the disc only, navy walls on light orange\n"
+           "  vorn --seed 42 *.png -o mazes\n"
+           "                       every PNG into the folder mazes, seeds 42, 43, ...\n"
+           "\n" +
+           exitStatus;
+}
+
+// The first line is the program and its version alone, as help2man and
+// packaging scripts read it; the credit is the About box's.
+std::string VersionText(CliProgram program) {
+    return std::string(program == programVorn ? "vorn " : "vornhost ") + VORN_VERSION_TEXT +
+           "\nCopyright (C) 2026 Bramix\n";
 }

@@ -2,12 +2,16 @@
 // implementation in CliPlatformPosix.cpp, one in CliPlatformWin32.cpp.
 #pragma once
 
+#include "cli/CliOptions.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 // "vorn" or "vornhost", for messages.
 extern const char* const programName;
+// Which program this is, for the options it takes and its help.
+extern const CliProgram thisProgram;
 
 // The characters that end a folder's part of a path ("/"; "\\/:" on Win32).
 extern const char* const pathSeparators;
@@ -42,16 +46,33 @@ void UseBinaryMode(FILE* stream);
 
 // True when both names lead to the same existing file.
 bool SameExistingFile(const std::string& a, const std::string& b);
+// True when the file read (a name, or "-" for standard input) is the file
+// written (a name, or "-" for standard output), however each is named:
+// links, /dev/fd/N, the shell's redirections.
+bool ReadFileIsWritten(const std::string& read, const std::string& written);
+
+// Makes the folder (one level) unless it exists; reason: why not.
+bool MakeFolder(const std::string& path, std::string* reason);
+
+// Descriptors 0, 1 and 2 closed at start are opened on the null device,
+// so that no file the run opens takes their place; answers which were
+// closed (bit fd set), so that - as INPUT or OUTPUT can be refused there.
+int KeepStandardStreamsOpen();
 
 bool StderrIsTerminal();
 
 // Ctrl-C and SIGTERM: the first one is noted, and the run stops at the next
 // point where it can (a blocking open or read is cut short, the filter
 // stops at its next poll); a second one ends the process at once, after
-// removing the temporary file named below. The handler stays installed for
-// the rest of the run.
+// removing the temporary file named below. Every other signal that would
+// end the process ends it at once, also after removing the temporary; a
+// file-size limit makes the write fail instead. Signals ignored at start
+// stay ignored. The handlers stay installed for the rest of the run.
 void InstallInterruptHandler();
 bool InterruptRequested();
+// A line the first Ctrl-C prints at once on standard error, while the run
+// cannot stop at once (the labyrinth is being built); empty: none.
+void SetInterruptNotice(const std::string& text);
 // file: the temporary's open stream (Win32 cannot delete an open file, so
 // the handler closes it first).
 void RememberTemporaryFile(const std::string& path, FILE* file);

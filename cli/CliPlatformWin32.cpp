@@ -1,5 +1,7 @@
 #include "cli/CliPlatform.h"
 
+#include "testhost/ErrorText.h"
+
 #include <windows.h>
 
 #include <fcntl.h>
@@ -9,6 +11,7 @@
 #include <cstring>
 
 const char* const programName = "vornhost";
+const CliProgram thisProgram = programVornhost;
 const char* const pathSeparators = "\\/:";
 
 namespace {
@@ -19,13 +22,23 @@ volatile LONG interruptCount = 0;
 char temporaryName[MAX_PATH * 4];
 HANDLE temporaryHandle = INVALID_HANDLE_VALUE;
 volatile LONG temporaryKnown = 0;
+// What the first Ctrl-C prints at once; read only while noticeKnown is 1.
+char noticeText[512];
+DWORD noticeLength = 0;
+volatile LONG noticeKnown = 0;
 
 // The console runs the handler on a thread of its own. The first Ctrl-C is
 // noted (the plug-in's thread picks it up at its next poll); the second
 // removes the temporary and ends the process at once.
 BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-    if (InterlockedExchange(&interruptCount, 1) == 0) return TRUE;
+    if (InterlockedExchange(&interruptCount, 1) == 0) {
+        if (InterlockedCompareExchange(&noticeKnown, 0, 0) != 0) {
+            DWORD written = 0;
+            WriteFile(GetStdHandle(STD_ERROR_HANDLE), noticeText, noticeLength, &written, nullptr);
+        }
+        return TRUE;
+    }
     if (InterlockedCompareExchange(&temporaryKnown, 0, 0) != 0) {
         // The main thread may still be writing into it; it ends with the
         // process right after.
@@ -34,6 +47,20 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     }
     ExitProcess(130);
     return TRUE;
+}
+
+bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& first,
+                  const BY_HANDLE_FILE_INFORMATION& second) {
+    return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+}
+
+// The identity of a disk file held open by a handle; false for consoles,
+// pipes and devices.
+bool HandleIdentity(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
+    return file != INVALID_HANDLE_VALUE && file != nullptr && GetFileType(file) == FILE_TYPE_DISK &&
+           GetFileInformationByHandle(file, info) != 0;
 }
 
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
@@ -46,7 +73,7 @@ bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
     return ok;
 }
 
-std::string ErrorReason(DWORD code) { return "error " + std::to_string(code); }
+std::string ErrorReason(DWORD code) { return WindowsErrorText(code); }
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of("\\/:");
@@ -92,7 +119,7 @@ bool InspectOutput(const std::string& path, std::string* finalPath, OutputKind* 
     *kind = type == FILE_TYPE_DISK ? outputRegularFile : outputDevice;
     if (*kind == outputRegularFile && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_READONLY)) {
-        *reason = "the file is read-only";
+        *reason = "the file is read-only; make it writable to replace it";
         return false;
     }
     return true;
@@ -139,9 +166,38 @@ bool IsFolder(const std::string& path) {
 bool SameExistingFile(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION first, second;
     if (!FileIdentity(a, &first) || !FileIdentity(b, &second)) return false;
-    return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh &&
-           first.nFileIndexLow == second.nFileIndexLow;
+    return SameIdentity(first, second);
+}
+
+bool ReadFileIsWritten(const std::string& read, const std::string& written) {
+    BY_HANDLE_FILE_INFORMATION from, to;
+    const bool haveFrom = read == "-" ? HandleIdentity(GetStdHandle(STD_INPUT_HANDLE), &from)
+                                      : FileIdentity(read, &from);
+    const bool haveTo = written == "-" ? HandleIdentity(GetStdHandle(STD_OUTPUT_HANDLE), &to)
+                                       : FileIdentity(written, &to);
+    return haveFrom && haveTo && SameIdentity(from, to);
+}
+
+bool MakeFolder(const std::string& path, std::string* reason) {
+    if (CreateDirectoryA(path.c_str(), nullptr) || IsFolder(path)) return true;
+    *reason = ErrorReason(GetLastError());
+    return false;
+}
+
+int KeepStandardStreamsOpen() {
+    // A closed standard stream is held by the null device, so that nothing
+    // written to it lands elsewhere.
+    int closed = 0;
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (_get_osfhandle(fd) != -1) continue;
+        closed |= 1 << fd;
+        const int opened = _open("NUL", _O_RDWR | _O_BINARY);
+        if (opened >= 0 && opened != fd) {
+            _dup2(opened, fd);
+            _close(opened);
+        }
+    }
+    return closed;
 }
 
 bool StderrIsTerminal() {
@@ -150,6 +206,14 @@ bool StderrIsTerminal() {
 }
 
 void InstallInterruptHandler() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
+
+void SetInterruptNotice(const std::string& text) {
+    InterlockedExchange(&noticeKnown, 0);
+    if (text.empty() || text.size() >= sizeof noticeText) return;
+    memcpy(noticeText, text.data(), text.size());
+    noticeLength = DWORD(text.size());
+    InterlockedExchange(&noticeKnown, 1);
+}
 
 bool InterruptRequested() { return InterlockedCompareExchange(&interruptCount, 0, 0) != 0; }
 

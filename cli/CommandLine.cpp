@@ -9,9 +9,8 @@
 #include "cli/PluginList.h"
 #include "cli/Report.h"
 #include "cli/ResultText.h"
+#include "cli/Seeds.h"
 #include "cli/SeveralFiles.h"
-
-#include "VornVersion.h"
 
 #include <cstdio>
 
@@ -42,21 +41,27 @@ int ListPlugin(const CliOptions& options) {
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
+    const int closedStreams = KeepStandardStreamsOpen();
     CliOptions options;
     std::string error;
-    if (!ParseCliOptions(argc, argv, &options, &error)) return ReportError(error, exitUsage);
-    if (options.help) {
-        fputs(HelpText(programName).c_str(), stdout);
-        return exitSuccess;
-    }
-    if (options.version) {
-        // "NAME VERSION" first, as tools that read versions (help2man among
-        // them) expect.
-        printf("%s %s\n", programName, VORN_VERSION_TEXT);
-        return exitSuccess;
+    if (!ParseCliOptions(argc, argv, &options, &error, thisProgram))
+        return ReportError(error, exitUsage);
+    options.closedStreams = closedStreams;
+    if (options.help || options.version) {
+        const std::string text = options.help ? HelpText(thisProgram) : VersionText(thisProgram);
+        fputs(text.c_str(), stdout);
+        return fflush(stdout) == 0 && !ferror(stdout)
+                   ? exitSuccess
+                   : ReportError("cannot write the text to standard output");
     }
     if (options.list) return ListPlugin(options);
     if (options.about) return ShowAbout(options);
+    // A run without --seed draws its seed here, so that it can be
+    // reported and the result made again with --seed.
+    if (!options.seedGiven) {
+        options.seed = FreshSeed() & maxSeed;
+        options.seedDrawn = true;
+    }
     if (!options.outputDir.empty()) return FilterSeveralFiles(options);
     return FilterImage(options, options.input, options.output);
 }

@@ -31,3 +31,9 @@ void ReleasePluginData(HostSession* session);
 // Every property list of a plug-in file, for --list.
 bool ReadFilterProperties(const std::string& path, std::vector<PiplProperties>* lists,
                           std::string* error);
+
+// How far the plug-in has come in building its labyrinth: lattice points
+// turned into walls so far out of those it can reach. Only the native
+// host, which has the plug-in linked in, can see it; the Win32 host
+// answers false.
+bool LabyrinthBuildCount(int64_t* done, int64_t* total);

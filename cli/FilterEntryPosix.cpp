@@ -2,6 +2,7 @@
 // called directly and there is no file to load or property list to read.
 #include "cli/FilterEntry.h"
 
+#include "entry/BuildCount.h"
 #include "entry/ModuleState.h"
 #include "entry/Selectors.h"
 #include "host/GlobalMemory.h"
@@ -36,4 +37,9 @@ void ReleasePluginData(HostSession* session) {
 bool ReadFilterProperties(const std::string&, std::vector<PiplProperties>*, std::string* error) {
     *error = "--list needs the Win32 host vornhost.exe, which loads .8bf files";
     return false;
+}
+
+bool LabyrinthBuildCount(int64_t* done, int64_t* total) {
+    ReadBuildCount(done, total);
+    return true;
 }

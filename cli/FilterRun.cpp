@@ -14,6 +14,7 @@
 #include "cli/Progress.h"
 #include "cli/Report.h"
 #include "cli/ResultText.h"
+#include "cli/ScaledRun.h"
 #include "cli/Seeds.h"
 #include "cli/SelectionMask.h"
 #include "cli/image/ImageCodec.h"
@@ -26,13 +27,15 @@
 
 namespace {
 
-// Unless asked for, the progress line appears only once a run has lasted
-// this long: a quick run would only flash it by.
-const double autoProgressDelay = 0.5;
+// What the first Ctrl-C says while the labyrinth is built, which nothing
+// can interrupt.
+const char* const buildingNotice =
+    "stopping once the labyrinth is built; press Ctrl-C again to stop at once";
 
 struct RunContext {
     PhaseProgress progress;
     int32 totalPolls = 0;
+    std::string interruptNotice;  // what the first Ctrl-C prints while building
 };
 
 // What one run reads, holds and writes.
@@ -61,7 +64,10 @@ void OnAbortPoll(HostSession* session) {
     if (session->settings.abortPumpsMessages) PumpWindowMessages();
     if (InterruptRequested()) session->cancelRequested = true;
     RunContext* run = static_cast<RunContext*>(session->hookContext);
-    if (session->abortPolls == 1) SetPhase(&run->progress, phasePainting, run->totalPolls);
+    if (session->abortPolls == 1) {
+        SetInterruptNotice(std::string());
+        SetPhase(&run->progress, phasePainting, run->totalPolls);
+    }
     AdvancePhase(&run->progress, session->abortPolls);
 }
 
@@ -82,14 +88,63 @@ bool RunsFromMenu(const CliOptions& options) {
     return options.dialog || !settings.keepParameters;
 }
 
+// Whether OUTPUT names a file the run reads: the input or the mask,
+// however either is named.
+bool WritesWhatItReads(FilterJob* job) {
+    const CliOptions& options = *job->options;
+    std::string& error = job->message;
+    if (ReadFileIsWritten(job->input, job->output)) {
+        error = QuotePath(job->output) + " is the input file" +
+                (job->input == "-" ? std::string(" (standard input)") : std::string()) +
+                "; the input is never overwritten, name another OUTPUT";
+        return true;
+    }
+    if (!options.maskPath.empty() && ReadFileIsWritten(options.maskPath, job->output)) {
+        error = QuotePath(job->output) + " is the --mask file; the mask is never overwritten, " +
+                "name another OUTPUT";
+        return true;
+    }
+    return false;
+}
+
+// An output name without a format, in a batch: most often the input is no
+// image at all (a text file among the pictures), and that is the problem
+// to name; otherwise the name wants --format.
+void NoFormatInBatch(FilterJob* job) {
+    std::string& error = job->message;
+    FILE* in = nullptr;
+    if (!OpenInputFile(job->input, &in, &error)) return;
+    ImageDecoder* decoder = nullptr;
+    ImageInfo info;
+    const bool image = OpenImageDecoder(in, QuotePath(job->input), &decoder, &info, &error);
+    CloseImageDecoder(decoder);
+    CloseInputFile(in);
+    if (image)
+        error = QuotePath(job->input) + " is an image, but its name gives no output format; " +
+                "add --format png (or jpg, tif)";
+}
+
 // What can be refused before any file is opened.
-bool CheckRequest(FilterJob* job) {
+bool CheckRequest(FilterJob* job, bool inBatch) {
     const CliOptions& options = *job->options;
     std::string& error = job->message;
     if (RunsFromMenu(options) && !HostMenuAvailable(&error)) {
         if (!options.dialog)
             error = "host profile " + options.hostProfile +
                     " keeps no parameters, so the filter runs from its dialog; " + error;
+        return false;
+    }
+    if (job->input == "-" && (options.closedStreams & 1) != 0) {
+        error = "standard input is closed, so - cannot be the INPUT; name an input file";
+        return false;
+    }
+    if (job->output == "-" && (options.closedStreams & 2) != 0) {
+        error = "standard output is closed, so - cannot be the OUTPUT; name an output file";
+        return false;
+    }
+    if (job->output != "-" && IsFolder(job->output)) {
+        error = QuotePath(job->output) + " is a folder: to filter into it, use -o " +
+                QuotePath(job->output) + ", or name a file in it as OUTPUT";
         return false;
     }
     // --format names the format whatever the name; otherwise standard
@@ -103,14 +158,10 @@ bool CheckRequest(FilterJob* job) {
     } else if (!FormatFromExtension(job->output, &job->format) && OutputIsStream(job->output)) {
         job->format = imageFormatPng;
     } else if (!OutputFormatFor(job->output, &job->format, &error)) {
+        if (inBatch) NoFormatInBatch(job);
         return false;
     }
-    if (job->input != "-" && job->output != "-" && SameExistingFile(job->input, job->output)) {
-        error = QuotePath(job->output) +
-                " is the input file; the input is never overwritten, name another OUTPUT";
-        return false;
-    }
-    return true;
+    return !WritesWhatItReads(job);
 }
 
 bool ReadInput(FilterJob* job, FILE* in) {
@@ -172,9 +223,13 @@ bool WriteResult(FilterJob* job, OutputTarget* target, const HostImage& before,
     encoding.pngCompression = job->options->pngCompression;
     encoding.metadata = job->metadata;
     // What made the file, in its own words: the settings of the run.
-    encoding.description = "Labyrinth by Vorn, Amount " + std::to_string(job->options->amount);
-    if (job->options->seedGiven)
-        encoding.description += ", seed " + std::to_string(job->options->seed);
+    // With the seed, given or drawn, --seed makes the file again.
+    const CliOptions& options = *job->options;
+    encoding.description = "Labyrinth by Vorn, Amount " + std::to_string(options.amount);
+    if (options.scale != defaultScale)
+        encoding.description += ", scale " + std::to_string(options.scale);
+    if (options.seedGiven || options.seedDrawn)
+        encoding.description += ", seed " + std::to_string(options.seed);
     return EncodeImage(target->file, QuotePath(target->path), info, job->format, ResultRowAt, &rows,
                        encoding, PhaseRows(job->run), &job->message);
 }
@@ -208,14 +263,23 @@ bool OpenPlugin(FilterJob* job, FilterEntry* filter) {
         job->message = "the plug-in is not enabled for " + ImageModeName(mode) + " images";
         return false;
     }
-    srand(options.seedGiven ? RuntimeSeedFor(options.seed) : FreshSeed());
+    srand(options.seedGiven || options.seedDrawn ? RuntimeSeedFor(options.seed) : FreshSeed());
     return true;
+}
+
+// Painted planes: all but the transparency plane of a 2- or 4-channel
+// image.
+int32 PaintedChannels(int32 channels) {
+    return channels == 2 || channels == 4 ? channels - 1 : channels;
 }
 
 // The plug-in over the host's image, which the session takes over.
 int16 RunPlugin(FilterJob* job, const FilterEntry& filter, HostSession* session) {
     const CliOptions& options = *job->options;
     SetPhase(&job->run->progress, phaseBuilding, 0);
+    // The labyrinth is built without any call back to the host: a Ctrl-C
+    // then can only stop the run once it is built, and says so at once.
+    SetInterruptNotice(job->run->interruptNotice);
     OpenHostSessionTaking(session, &job->image, SettingsFor(*job));
     // A replayed script step: the descriptor carries Amount, and the
     // host's scripting says not to display the dialog.
@@ -227,8 +291,45 @@ int16 RunPlugin(FilterJob* job, const FilterEntry& filter, HostSession* session)
     session->hookContext = job->run;
     const int16 result = RunsFromMenu(options) ? RunFilterFromMenu(session, filter.entry)
                                                : RunFilterSession(session, filter.entry, false);
+    SetInterruptNotice(std::string());
     ReleasePluginData(session);
     return result;
+}
+
+// The plug-in's run, and the result written, at --scale 1: over the image
+// itself. At a larger scale: over the image reduced, whose result is then
+// enlarged into a copy of the image.
+int RunAndWrite(FilterJob* job, const FilterEntry& filter, OutputTarget* target) {
+    const int32 scale = job->options->scale;
+    HostImage whole;
+    Rect wholeRect = job->filterRect;
+    if (scale > 1) {
+        whole = std::move(job->image);
+        job->image = HostImage();
+        ReduceForScale(whole, wholeRect, scale, &job->image, &job->filterRect);
+    }
+    std::unique_ptr<HostSession> session(new HostSession());
+    int16 result = userCanceledErr;
+    if (!InterruptRequested()) result = RunPlugin(job, filter, session.get());
+    int status = exitSuccess;
+    if (InterruptRequested() || result == userCanceledErr) {
+        status = Cancelled(job);
+    } else if (result != noErr) {
+        job->message = ResultText(result, job->options->amount);
+        status = exitFailure;
+    } else if (scale > 1) {
+        HostImage enlarged = whole;
+        enlarged.mask.clear();
+        EnlargeResult(whole, session->result, scale, PaintedChannels(whole.channels), wholeRect,
+                      &enlarged);
+        CloseHostSession(session.get());
+        if (!WriteResult(job, target, whole, enlarged)) status = Failed(job);
+        return status;
+    } else if (!WriteResult(job, target, session->source, session->result)) {
+        status = Failed(job);
+    }
+    CloseHostSession(session.get());
+    return status;
 }
 
 // From the opened input to the output target: reading, the filter
@@ -245,26 +346,14 @@ int FilterStream(FilterJob* job, FILE* in, OutputTarget* target) {
     }
     FilterEntry filter;
     if (!OpenPlugin(job, &filter)) return Failed(job);
-    std::unique_ptr<HostSession> session(new HostSession());
-    int16 result = userCanceledErr;
-    if (!InterruptRequested()) result = RunPlugin(job, filter, session.get());
+    const int status = RunAndWrite(job, filter, target);
     CloseFilterEntry(&filter);
-    int status = exitSuccess;
-    if (InterruptRequested() || result == userCanceledErr) {
-        status = Cancelled(job);
-    } else if (result != noErr) {
-        job->message = ResultText(result, job->options->amount);
-        status = exitFailure;
-    } else if (!WriteResult(job, target, session->source, session->result)) {
-        status = Failed(job);
-    }
-    CloseHostSession(session.get());
     return status;
 }
 
 // Opens both ends, runs, and commits or abandons the output.
-int FilterOne(FilterJob* job) {
-    if (!CheckRequest(job)) return exitFailure;
+int FilterOne(FilterJob* job, bool inBatch) {
+    if (!CheckRequest(job, inBatch)) return exitFailure;
     FILE* in = nullptr;
     if (!OpenInputFile(job->input, &in, &job->message)) return Failed(job);
     OutputTarget target;
@@ -318,28 +407,44 @@ int FilterImage(const CliOptions& options, const std::string& input, const std::
     run.progress.stream = stderr;
     run.progress.label =
         label.empty() ? std::string(programName) : std::string(programName) + ": " + label;
+    run.progress.buildCount = LabyrinthBuildCount;
+    run.progress.buildingNotice = buildingNotice;
     BeginProgress(&run.progress);
+    // Without a ticker, the signal handler itself says it.
+    if (!ProgressTicks(&run.progress))
+        run.interruptNotice = std::string(programName) + ": " + buildingNotice + "\n";
     FilterJob job;
     job.options = &options;
     job.input = input;
     job.output = output;
     job.run = &run;
-    const int status = FilterOne(&job);
+    const int status = FilterOne(&job, !label.empty());
     const std::string& message = job.message;
-    const std::string written = label.empty()
-                                    ? std::string()
-                                    : run.progress.label + " -> " + QuotePath(output) + "  " +
-                                          SecondsText(ProgressSeconds(&run.progress));
-    // A drawn progress line ends as the file's one line: written (several
-    // files), as it stood (one file), or the error or interruption.
+    // The file's line: always with several files; for one file with
+    // --verbose, and when the seed was drawn and someone may be watching
+    // (a terminal, or a progress line drawn), so that the seed that made
+    // the file can be given again.
+    const bool showWritten =
+        !label.empty() || options.verbose ||
+        (options.seedDrawn && (StderrIsTerminal() || ProgressShown(&run.progress)));
+    const std::string written =
+        !showWritten
+            ? std::string()
+            : (label.empty() ? std::string(programName) + ": " + QuotePath(input)
+                             : run.progress.label) +
+                  " -> " + QuotePath(output) + "  " + SecondsText(ProgressSeconds(&run.progress)) +
+                  ", seed " + std::to_string(options.seed);
+    // A drawn progress line ends as the file's one line: written, as it
+    // stood (one file, nothing to report), or the error or interruption.
     std::string last = written;
     if (status == exitFailure) last = std::string(programName) + ": error: " + message;
     if (status == exitCancelled) last = std::string(programName) + ": " + message;
-    if (EndProgress(&run.progress, last)) {
+    if (EndProgress(&run.progress, EscapeControls(last))) {
         if (status == exitSuccess && !message.empty()) ReportNote(message);
         return status;
     }
-    if (status == exitSuccess && !written.empty()) fprintf(stderr, "%s\n", written.c_str());
+    if (status == exitSuccess && !written.empty())
+        fprintf(stderr, "%s\n", EscapeControls(written).c_str());
     if (status == exitFailure) return ReportError(message, status);
     if (!message.empty()) ReportNote(message);
     return status;

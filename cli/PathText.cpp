@@ -4,7 +4,9 @@
 
 namespace {
 
-bool NeedsEscape(unsigned char c) { return c < 0x20 || c == 0x7f || c == '\'' || c == '\\'; }
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7f; }
+
+bool NeedsEscape(unsigned char c) { return IsControl(c) || c == '\'' || c == '\\'; }
 
 bool NeedsQuotes(const std::string& path) {
     if (path.empty()) return true;
@@ -14,28 +16,50 @@ bool NeedsQuotes(const std::string& path) {
     return false;
 }
 
+void AppendEscaped(std::string* text, unsigned char c) {
+    if (c == '\n') {
+        *text += "\\n";
+    } else if (c == '\t') {
+        *text += "\\t";
+    } else if (c == '\r') {
+        *text += "\\r";
+    } else if (c == '\'' || c == '\\') {
+        *text += '\\';
+        *text += char(c);
+    } else {
+        char hex[8];
+        snprintf(hex, sizeof hex, "\\x%02x", unsigned(c));
+        *text += hex;
+    }
+}
+
 }  // namespace
 
-std::string QuotePath(const std::string& path) {
-    if (!NeedsQuotes(path)) return path;
+std::string QuoteText(const std::string& text) {
     std::string quoted = "'";
-    for (unsigned char c : path) {
-        if (!NeedsEscape(c)) {
-            quoted += char(c);
-        } else if (c == '\n') {
-            quoted += "\\n";
-        } else if (c == '\t') {
-            quoted += "\\t";
-        } else if (c == '\r') {
-            quoted += "\\r";
-        } else if (c == '\'' || c == '\\') {
-            quoted += '\\';
-            quoted += char(c);
+    for (unsigned char c : text) {
+        if (NeedsEscape(c)) {
+            AppendEscaped(&quoted, c);
         } else {
-            char hex[8];
-            snprintf(hex, sizeof hex, "\\x%02x", unsigned(c));
-            quoted += hex;
+            quoted += char(c);
         }
     }
     return quoted + "'";
+}
+
+std::string QuotePath(const std::string& path) {
+    return NeedsQuotes(path) ? QuoteText(path) : path;
+}
+
+std::string EscapeControls(const std::string& text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (unsigned char c : text) {
+        if (IsControl(c)) {
+            AppendEscaped(&escaped, c);
+        } else {
+            escaped += char(c);
+        }
+    }
+    return escaped;
 }

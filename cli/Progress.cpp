@@ -3,11 +3,13 @@
 #include "cli/CliPlatform.h"
 
 #include <chrono>
+#include <cstring>
+#include <system_error>
 
 namespace {
 
 const int32 barWidth = 40;
-const int32 tickMilliseconds = 200;
+const int32 tickMilliseconds = 100;
 
 double Now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
@@ -22,6 +24,15 @@ const char* PhaseName(ProgressPhase phase) {
         case phaseWriting: return "writing";
     }
     return "";
+}
+
+// The bar as wide as fits the line in 79 columns beside the label, the
+// phase, the percentage and the time, from 10 to barWidth marks.
+int32 BarWidthFor(const PhaseProgress& progress) {
+    const size_t around =
+        progress.label.size() + 2 + strlen(PhaseName(progress.phase)) + 2 + 6 + 10;
+    const int32 room = around >= 79 ? 0 : int32(79 - around);
+    return room < 10 ? 10 : room > barWidth ? barWidth : room;
 }
 
 int32 PercentOf(const PhaseProgress& progress) {
@@ -47,23 +58,52 @@ std::string WithTime(const std::string& text, double seconds) {
     return text + time;
 }
 
+// While building: the count of the labyrinth as the host sees it.
+void TakeBuildCount(PhaseProgress* progress) {
+    int64_t done = 0, total = 0;
+    if (progress->phase != phaseBuilding || progress->buildCount == nullptr ||
+        !progress->buildCount(&done, &total) || total <= 0)
+        return;
+    progress->done = done;
+    progress->total = total;
+}
+
 // Redraws the line as things stand; the lock is held.
 void Redraw(PhaseProgress* progress) {
     if (!progress->enabled || progress->stream == nullptr) return;
+    TakeBuildCount(progress);
     const double seconds = Now() - progress->startSeconds;
     if (seconds < progress->delaySeconds) return;
     progress->shownPercent = PercentOf(*progress);
     DrawLine(progress,
-             WithTime(PhaseText(progress->label, progress->phase, progress->shownPercent, barWidth),
+             WithTime(PhaseText(progress->label, progress->phase, progress->shownPercent,
+                                BarWidthFor(*progress)),
                       seconds),
              false);
+}
+
+// A first Ctrl-C while the labyrinth is built: the line drawn so far ends
+// and the notice follows on a line of its own; the lock is held.
+void AcknowledgeInterrupt(PhaseProgress* progress) {
+    if (progress->noticeShown || progress->phase != phaseBuilding ||
+        progress->buildingNotice.empty() || !InterruptRequested())
+        return;
+    std::string text;
+    if (progress->drawn && progress->shownLength > 0) text += '\n';
+    text += progress->label + ": " + progress->buildingNotice + "\n";
+    fputs(text.c_str(), progress->stream);
+    fflush(progress->stream);
+    progress->shownLength = 0;
+    progress->noticeShown = true;
 }
 
 void RunTicker(PhaseProgress* progress) {
     std::unique_lock<std::mutex> held(progress->lock);
     while (!progress->stopping) {
         progress->wake.wait_for(held, std::chrono::milliseconds(tickMilliseconds));
-        if (!progress->stopping) Redraw(progress);
+        if (progress->stopping) break;
+        AcknowledgeInterrupt(progress);
+        Redraw(progress);
     }
 }
 
@@ -96,6 +136,8 @@ void BeginProgress(PhaseProgress* progress) {
     progress->drawn = false;
     progress->shownLength = 0;
     progress->shownPercent = -1;
+    progress->noticeShown = false;
+    progress->tickerRunning = false;
     if (!progress->enabled || progress->stream == nullptr) return;
     {
         std::lock_guard<std::mutex> held(progress->lock);
@@ -104,8 +146,20 @@ void BeginProgress(PhaseProgress* progress) {
     // The ticker never takes Ctrl-C, so a signal always cuts short the
     // main thread's blocking calls.
     BlockInterrupts(true);
-    progress->ticker = std::thread(RunTicker, progress);
+    try {
+        progress->ticker = std::thread(RunTicker, progress);
+        progress->tickerRunning = true;
+    } catch (const std::system_error&) {
+        // No thread to be had: the line still moves at each step.
+    }
     BlockInterrupts(false);
+}
+
+bool ProgressTicks(PhaseProgress* progress) { return progress->tickerRunning; }
+
+bool ProgressShown(PhaseProgress* progress) {
+    std::lock_guard<std::mutex> held(progress->lock);
+    return progress->drawn;
 }
 
 void SetPhase(PhaseProgress* progress, ProgressPhase phase, int64_t total) {
@@ -150,7 +204,7 @@ bool EndProgress(PhaseProgress* progress, const std::string& finalText) {
     const double seconds = Now() - progress->startSeconds;
     DrawLine(progress,
              finalText.empty() ? WithTime(PhaseText(progress->label, progress->phase,
-                                                    PercentOf(*progress), barWidth),
+                                                    PercentOf(*progress), BarWidthFor(*progress)),
                                           seconds)
                                : finalText,
              true);

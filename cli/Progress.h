@@ -4,8 +4,9 @@
 // writing, the plug-in's abortProc polls while painting (the filter polls
 // once every 1000 pixels of every plane it paints, so a whole pass's number
 // of polls is known beforehand). The labyrinth is built without any call
-// back to the host, so a ticker thread redraws the line (its time) while
-// that runs.
+// back to the host, so a ticker thread redraws the line (its time, and the
+// share of the labyrinth built where the host can see it) while that runs,
+// and acknowledges a first Ctrl-C at once.
 #pragma once
 
 #include "host/HostInterface.h"
@@ -24,6 +25,12 @@ struct PhaseProgress {
     double delaySeconds = 0;  // nothing is drawn before the run is this old
     FILE* stream = nullptr;
     std::string label = "vorn";
+    // While building: how far the labyrinth has come (done of total), when
+    // the host can tell; null or false: no percentage.
+    bool (*buildCount)(int64_t* done, int64_t* total) = nullptr;
+    // While building, the line the ticker prints once Ctrl-C has asked
+    // the run to stop (without "label: "); empty: none.
+    std::string buildingNotice;
 
     // Kept by the functions below; the ticker reads them under the lock.
     std::mutex lock;
@@ -37,6 +44,8 @@ struct PhaseProgress {
     double startSeconds = 0;
     size_t shownLength = 0;
     bool drawn = false;
+    bool noticeShown = false;
+    bool tickerRunning = false;
 };
 
 // painted planes x ceil(width x height / 1000); the transparency plane of
@@ -48,7 +57,13 @@ int32 ExpectedPolls(int16 planes, int32 width, int32 height);
 std::string PhaseText(const std::string& label, ProgressPhase phase, int32 percent, int32 barWidth);
 
 // Starts the clock, in the reading phase, and the ticker when enabled.
+// When no thread can be started (a process or memory limit), the run goes
+// on without the ticker: the line is then redrawn at each step only.
 void BeginProgress(PhaseProgress* progress);
+// Whether the ticker runs (and so acknowledges Ctrl-C while building).
+bool ProgressTicks(PhaseProgress* progress);
+// Whether the line is drawn now.
+bool ProgressShown(PhaseProgress* progress);
 // A new phase; total is what AdvancePhase counts up to (0: no percentage).
 void SetPhase(PhaseProgress* progress, ProgressPhase phase, int64_t total);
 // Redraws at once when the percentage has changed.

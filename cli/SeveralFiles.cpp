@@ -48,7 +48,31 @@ bool OutputNames(const CliOptions& options, std::vector<std::string>* outputs, s
         }
         outputs->push_back(output);
     }
+    // A file written before a later one is read would feed that one the
+    // result instead of the picture; each file's own input and the mask
+    // are refused file by file, when that file comes.
+    for (size_t i = 0; i < outputs->size(); ++i) {
+        for (size_t j = i + 1; j < options.inputs.size(); ++j) {
+            if (ReadFileIsWritten(options.inputs[j], (*outputs)[i])) {
+                *error = QuotePath((*outputs)[i]) + ", the output of " +
+                         QuotePath(options.inputs[i]) + ", is the input " +
+                         QuotePath(options.inputs[j]) +
+                         "; no file is overwritten before it is read, choose another DIR";
+                return false;
+            }
+        }
+    }
     return true;
+}
+
+// DIR, made when it does not exist yet (one level: its parent must exist).
+bool MakeOutputFolder(const std::string& folder, std::string* error) {
+    if (IsFolder(folder)) return true;
+    std::string reason;
+    if (MakeFolder(folder, &reason)) return true;
+    *error = "cannot make the folder " + QuotePath(folder) + " for -o: " + reason +
+             " (its parent folder must exist)";
+    return false;
 }
 
 }  // namespace
@@ -58,11 +82,9 @@ int FilterSeveralFiles(const CliOptions& options) {
     std::string error;
     if (!options.format.empty() && !OutputFormatFor("." + options.format, &format, &error))
         return ReportError("--format " + QuotePath(options.format) + ": " + error, exitUsage);
-    if (!IsFolder(options.outputDir))
-        return ReportError("cannot write into " + QuotePath(options.outputDir) +
-                           ": no such folder");
     std::vector<std::string> outputs;
     if (!OutputNames(options, &outputs, &error)) return ReportError(error, exitUsage);
+    if (!MakeOutputFolder(options.outputDir, &error)) return ReportError(error);
 
     InstallInterruptHandler();
     const size_t count = options.inputs.size();
@@ -94,6 +116,9 @@ int FilterSeveralFiles(const CliOptions& options) {
     if (interrupted)
         summary +=
             "; interrupted, " + std::to_string(count - written - failed.size()) + " not written";
+    if (options.seedDrawn && count > 1 && written > 0)
+        summary += "; seeds from " + std::to_string(options.seed) + " (--seed " +
+                   std::to_string(options.seed) + " makes them again)";
     ReportNote(summary);
     if (interrupted) return exitCancelled;
     return failed.empty() ? exitSuccess : exitFailure;

@@ -4,6 +4,7 @@
 #include "entry/HostKind.h"
 #include "entry/ModuleHandle.h"
 #include "filter/ResolutionFactor.h"
+#include "labyrinth/BuildProgress.h"
 #include "labyrinth/LabyrinthParts.h"
 #include "preview/PreviewImage.h"
 #include "preview/PreviewSchedule.h"
@@ -12,6 +13,7 @@ void ResetModuleState() {
     ResetModuleHandle();
     ResetHostKind();
     ResetDirectionOrder();
+    ResetBuildProgress();
     ResetResolutionFactor();
     ResetFilterDialogState();
     ResetPreviewSchedule();

@@ -16,6 +16,7 @@
 // | moduleHandle | entry/ModuleHandle.cpp | per load, set by DLLMain | ResetModuleHandle |
 // | HostKind | entry/HostKind.cpp | per load, set by DLLMain from the host's file name | ResetHostKind |
 // | directionOrder | labyrinth/DirectionChoice.cpp | per load, reshuffled by every direction choice | ResetDirectionOrder |
+// | labyrinthBuildProgress | labyrinth/BuildProgress.cpp | per run, restarted by every labyrinth built; read by the native host's progress line | ResetBuildProgress |
 // | resolutionWidth | filter/ResolutionFactor.cpp | per load, the last full-resolution width on After Effects | ResetResolutionFactor |
 // | dialogInstance, savedAmount, dialogOpened, dialogDecided, standInAmount | dialogs/FilterDialogState.cpp | per dialog | ResetFilterDialogState |
 // | previewState, renderDepth, pendingSource, pendingFiltered, heldPending, heldMessage | preview/PreviewSchedule.cpp | per dialog | ResetPreviewSchedule |

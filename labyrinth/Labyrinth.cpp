@@ -1,6 +1,7 @@
 // One labyrinth: seed the grid, then grow walls from the seeds.
 #include "labyrinth/Labyrinth.h"
 
+#include "labyrinth/BuildProgress.h"
 #include "labyrinth/LabyrinthParts.h"
 
 bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
@@ -9,6 +10,7 @@ bool BuildLabyrinth(uint8_t* grid, int32_t pitch, int32_t width, int32_t height,
     if (width > 0 && height > 0 &&
         static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > (uint64_t(1) << 32))
         return false;
+    ResetBuildProgress();
     FrontierList* list = CreateFrontierList(32, width);
     if (list == nullptr) return false;
     const bool built = SeedGrid(grid, width, height, mask, maskRowBytes, pitch, list) &&

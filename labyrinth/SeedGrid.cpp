@@ -1,4 +1,5 @@
 // Seeding: clears the grid and lays the walls that growth starts from.
+#include "labyrinth/BuildProgress.h"
 #include "labyrinth/LabyrinthParts.h"
 
 #include <cstring>
@@ -137,7 +138,10 @@ static int64_t OpenLatticePoints(const uint8_t* grid, int32_t width, int32_t hei
 // doubling held the old array and one of twice its size at the same time.
 static bool SizeForEveryEntry(const uint8_t* grid, int32_t width, int32_t height, int32_t pitch,
                               int64_t seeds, FrontierList* list) {
-    return ReserveFrontierList(list, seeds + OpenLatticePoints(grid, width, height, pitch));
+    const int64_t open = OpenLatticePoints(grid, width, height, pitch);
+    labyrinthBuildProgress.reachable.store(open > int64_t(UINT32_MAX) ? UINT32_MAX : uint32_t(open),
+                                           std::memory_order_relaxed);
+    return ReserveFrontierList(list, seeds + open);
 }
 
 bool SeedGrid(uint8_t* grid, int32_t width, int32_t height, const uint8_t* mask,

@@ -1,5 +1,6 @@
 // Wall growth: from the seeds, walls grow segment by segment along the
 // lattice lines until no frontier point can grow any further.
+#include "labyrinth/BuildProgress.h"
 #include "labyrinth/LabyrinthParts.h"
 
 #include <cstddef>
@@ -201,6 +202,9 @@ bool GrowWalls(uint8_t* grid, int32_t pitch, int32_t width, int32_t height, Fron
     // The top-left corner is always a seed wall (and the list's first entry).
     int32_t column = 0;
     int32_t row = 0;
+    // Every push below is a lattice point turned into a wall; the count is
+    // published once per pick, a plain store that costs no locked cycle.
+    uint32_t walled = 0;
     for (;;) {
         char direction = NextDirection(&ahead, grid, pitch, width, height, column, row);
         while (direction != directionNone) {
@@ -210,13 +214,16 @@ bool GrowWalls(uint8_t* grid, int32_t pitch, int32_t width, int32_t height, Fron
             DrawSegment(labyrinth, direction, DistanceToLatticePoint(direction, pitch, column, row),
                         &column, &row);
             if (!PushPoint(list, column, row)) return false;
+            ++walled;
             if (IsNextLatticePointClear(labyrinth, direction, pitch, column, row)) {
                 DrawSegment(labyrinth, direction, pitch, &column, &row);
                 if (!PushPoint(list, column, row)) return false;
+                ++walled;
             }
             PrefetchAround(grid, cells, width, pitch, int64_t(CellOf(width, column, row)));
             direction = NextDirection(&ahead, grid, pitch, width, height, column, row);
         }
+        labyrinthBuildProgress.walled.store(walled, std::memory_order_relaxed);
         if (list->lastIndex < 0) return true;
         const GridPoint point = TakeAt(list, NextPick(&ahead, list->lastIndex));
         if (cells > 0) PrepareNextPicks(list, &ahead, grid, cells, pitch);

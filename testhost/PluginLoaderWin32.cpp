@@ -1,5 +1,7 @@
 #include "testhost/PluginLoader.h"
 
+#include "testhost/ErrorText.h"
+
 #include <windows.h>
 
 void UnloadFilterPlugin(LoadedPlugin* plugin) {
@@ -30,8 +32,7 @@ bool ReadPluginProperties(const char* path, std::vector<PiplProperties>* lists,
                           std::string* error) {
     lists->clear();
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
-        *error =
-            std::string("cannot open ") + path + " (error " + std::to_string(GetLastError()) + ")";
+        *error = std::string("cannot open ") + path + ": " + WindowsErrorText(GetLastError());
         return false;
     }
     HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -91,8 +92,7 @@ bool LoadFilterByProperties(const char* path, LoadedPlugin* plugin, PiplProperti
     }
     HMODULE module = LoadLibraryA(path);
     if (module == nullptr) {
-        *error =
-            std::string("cannot load ") + path + " (error " + std::to_string(GetLastError()) + ")";
+        *error = std::string("cannot load ") + path + ": " + WindowsErrorText(GetLastError());
         return false;
     }
     FARPROC entry = GetProcAddress(module, entryName.c_str());

@@ -59,12 +59,6 @@ const uint8_t pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 // Largest side the host records can describe (16-bit rectangles).
 const int32_t maxImageSide = 32767;
-// The default zlib level for PNG output. Levels 1 to 5 go with the UP row
-// filter, 6 to 9 with libpng's choice per row: on a 12-megapixel labyrinth
-// level 3 with UP encodes in about 90 ms to 0.38 MB, level 6 adaptive in
-// 730 ms to 0.17 MB, level 1 with SUB in 90 ms to 0.90 MB
-// (bench/pngencode.cpp).
-const int32_t defaultPngCompression = 3;
 
 // Checks a header's dimensions, channels and depth: within the host's
 // limits, and an image of this size can be allocated. On failure the

@@ -80,7 +80,8 @@ int Save(VipsImage* image, VipsTarget* target, ImageFormat format, const EncodeO
             return vips_tiffsave_target(
                 image, target, "compression", VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE, "predictor",
                 VIPS_FOREIGN_TIFF_PREDICTOR_HORIZONTAL, "level",
-                options.pngCompression < 0 ? 6 : options.pngCompression, nullptr);
+                options.pngCompression < 0 ? defaultTiffCompression : options.pngCompression,
+                nullptr);
         case imageFormatWebp: return vips_webpsave_target(image, target, "Q", quality, nullptr);
         case imageFormatHeic:
         case imageFormatAvif:

@@ -210,6 +210,11 @@ TEST(CliEndpoints, PathsAreQuotedOnlyWhenTheyNeedIt) {
     EXPECT_EQ(QuotePath("it's\\"), "'it\\'s\\\\'");
     EXPECT_EQ(QuotePath(std::string("\x01\x7f\r", 3)), "'\\x01\\x7f\\r'");
     EXPECT_EQ(QuotePath(""), "''");
+    // A whole message keeps its quotes and blanks; only control characters
+    // are written out, so that it stays one line.
+    EXPECT_EQ(EscapeControls("can't read 'a b': x"), "can't read 'a b': x");
+    EXPECT_EQ(EscapeControls(std::string("a\nb\tc\x1b[31m\r", 11)), "a\\nb\\tc\\x1b[31m\\r");
+    EXPECT_EQ(EscapeControls("\xc3\xa9t\xc3\xa9"), "\xc3\xa9t\xc3\xa9");
 }
 
 TEST(CliEndpoints, EverySeedStartsTheGeneratorItsOwnWay) {

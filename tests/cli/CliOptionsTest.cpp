@@ -9,11 +9,12 @@
 
 namespace {
 
-bool Parse(std::vector<std::string> words, CliOptions* options, std::string* error) {
+bool Parse(std::vector<std::string> words, CliOptions* options, std::string* error,
+           CliProgram program = programVorn) {
     words.insert(words.begin(), "vorn");
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(&word[0]);
-    return ParseCliOptions(int(argv.size()), argv.data(), options, error);
+    return ParseCliOptions(int(argv.size()), argv.data(), options, error, program);
 }
 
 TEST(CliColours, HexAndNamesBecomeSixteenBitComponents) {
@@ -40,9 +41,38 @@ TEST(CliColours, HexAndNamesBecomeSixteenBitComponents) {
     ASSERT_TRUE(ParseColor("MAGENTA", &c));
     EXPECT_EQ(c.green, 0);
     EXPECT_EQ(c.blue, 65535);
-    for (const char* bad :
-         {"", "#", "#12345", "#1234567", "#gg0000", "ff0000", "purple", "#12345678", "# 12345"}) {
+    for (const char* bad : {"", "#", "#12345", "#1234567", "#gg0000", "ff0000", "purpel",
+                            "#12345678", "# 12345", "rgb(256,0,0)", "rgb(1,2)", "rgb(1,2,3,4)",
+                            "rgb(-1,0,0)", "rgb(1,2,3", "rgb 1,2,3", "rgb(1.5,2,3)"}) {
         EXPECT_FALSE(ParseColor(bad, &c)) << bad;
+    }
+}
+
+// As CSS writes colours: every CSS/X11 name in any case, #rgb, rgb().
+TEST(CliColours, CssNamesShortHexAndRgb) {
+    struct Case {
+        const char* text;
+        int red, green, blue;  // 8-bit
+    };
+    const Case cases[] = {
+        {"navy", 0, 0, 128},
+        {"rebeccapurple", 102, 51, 153},
+        {"LightGoldenrodYellow", 250, 250, 210},
+        {"purple", 128, 0, 128},
+        {"Gray", 128, 128, 128},
+        {"darkslategrey", 47, 79, 79},
+        {"#234", 0x22, 0x33, 0x44},
+        {"#FFF", 255, 255, 255},
+        {"rgb(10,20,30)", 10, 20, 30},
+        {"rgb( 0 , 128 , 255 )", 0, 128, 255},
+        {"RGB(255,255,255)", 255, 255, 255},
+    };
+    for (const Case& c : cases) {
+        RGBColor colour;
+        ASSERT_TRUE(ParseColor(c.text, &colour)) << c.text;
+        EXPECT_EQ(colour.red, c.red * 257) << c.text;
+        EXPECT_EQ(colour.green, c.green * 257) << c.text;
+        EXPECT_EQ(colour.blue, c.blue * 257) << c.text;
     }
 }
 
@@ -74,7 +104,7 @@ TEST(CliOptions, DefaultsAndEveryOption) {
     ASSERT_TRUE(Parse(
         {"--amount", "25", "--fg=#010203", "--bg", "red", "--mask", "m.png", "--seed=2147483647",
          "--progress", "--plugin", "P.8bf", "--dialog", "a.png", "--", "-b.png"},
-        &all, &error))
+        &all, &error, programVornhost))
         << error;
     EXPECT_EQ(all.amount, 25);
     EXPECT_EQ(all.foreground.blue, 3 * 257);
@@ -107,11 +137,11 @@ TEST(CliOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(quiet.amount, -3);  // the plug-in decides about it
 
     CliOptions list;
-    ASSERT_TRUE(Parse({"--list", "V.8bf"}, &list, &error)) << error;
+    ASSERT_TRUE(Parse({"--list", "V.8bf"}, &list, &error, programVornhost)) << error;
     EXPECT_TRUE(list.list);
     EXPECT_EQ(list.listPath, "V.8bf");
     CliOptions about;
-    ASSERT_TRUE(Parse({"--about"}, &about, &error)) << error;
+    ASSERT_TRUE(Parse({"--about"}, &about, &error, programVornhost)) << error;
     EXPECT_TRUE(about.about);
     CliOptions help;
     ASSERT_TRUE(Parse({"-h"}, &help, &error)) << error;
@@ -130,14 +160,17 @@ TEST(CliOptions, RefusalsNameTheProblem) {
         const char* expected;
     };
     const Case cases[] = {
-        {{"in.png"}, "INPUT.png and OUTPUT.png are needed"},
-        {{"a", "b", "c"}, "unexpected argument c"},
+        {{"in.png"}, "OUTPUT is missing after in.png"},
+        {{"a", "b", "c"}, "3 files given: to filter several files into a folder, use -o DIR"},
         {{"--amount", "40000", "a", "b"}, "--amount needs a whole number"},
         {{"--amount", "ten", "a", "b"}, "--amount needs a whole number"},
         {{"--amount", "5x", "a", "b"}, "--amount needs a whole number"},
         {{"a", "b", "--amount"}, "--amount needs a value"},
         {{"--amount=", "a", "b"}, "--amount needs a value"},
-        {{"--fg", "purple", "a", "b"}, "--fg needs a colour"},
+        {{"--fg", "purpel", "a", "b"}, "--fg needs a colour"},
+        {{"--scale", "0", "a", "b"}, "--scale needs a whole number from 1 to 256"},
+        {{"--amout", "3", "a", "b"}, "unknown option --amout; did you mean --amount?"},
+        {{"--plugin", "x.8bf", "a", "b"}, "--plugin is an option of vornhost.exe"},
         {{"--bg", "#12", "a", "b"}, "--bg needs a colour"},
         {{"--seed", "-1", "a", "b"}, "--seed needs a whole number"},
         {{"--seed", "2147483648", "a", "b"}, "--seed needs a whole number from 0 to 2147483647"},
@@ -147,7 +180,7 @@ TEST(CliOptions, RefusalsNameTheProblem) {
         {{"a", "b", "-o"}, "-o needs a value"},
         {{"--frobnicate", "a", "b"}, "unknown option --frobnicate"},
         {{"--progress=yes", "a", "b"}, "--progress takes no value"},
-        {{"--list", "x.8bf", "extra"}, "unexpected argument extra"},
+        {{"--list", "x.8bf"}, "--list is an option of vornhost.exe"},
     };
     for (const Case& c : cases) {
         CliOptions options;
@@ -199,35 +232,62 @@ TEST(CliOptions, QualityAndCompressionForTheOutputFormats) {
     }
 }
 
-TEST(CliOptions, HelpDocumentsEveryOption) {
-    const std::string help = HelpText("vorn");
+TEST(CliOptions, HelpDocumentsEveryOptionOfItsProgram) {
+    const std::string help = HelpText(programVorn);
     for (const char* option :
-         {"--amount", "--fg", "--bg", "--mask", "--seed", "--progress", "--no-progress", "--plugin",
-          "--list", "--dialog", "--about", "--help", "--quality", "--compression", ".jpg", ".tif",
-          "#rrggbb", "#rrrrggggbbbb", "Exit status"}) {
+         {"--amount",      "--scale",       "--fg",      "--bg",       "--mask",    "--seed",
+          "--progress",    "--no-progress", "--verbose", "--help",     "--version", "--quality",
+          "--compression", "--format",      "-o",        "jpg",        "tif",       "#rrggbb",
+          "#rrrrggggbbbb", "rgb(r,g,b)",    "Examples:", "Exit status"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
+    for (const char* other : {"--plugin", "--list", "--dialog", "--about", "--host-profile"})
+        EXPECT_EQ(help.find(other), std::string::npos) << other;
     EXPECT_EQ(help.find("Usage: vorn "), 0u);
+    const std::string host = HelpText(programVornhost);
+    for (const char* option : {"--plugin", "--list", "--dialog", "--about", "--host-profile",
+                               "--amount", "--scale", "--seed", "--mask", "Examples:"})
+        EXPECT_NE(host.find(option), std::string::npos) << option;
+    // vornhost reads and writes PNG only: it offers no JPEG quality.
+    EXPECT_EQ(host.find("--quality"), std::string::npos);
+    EXPECT_EQ(host.find("Usage: vornhost "), 0u);
+    for (const std::string* text : {&help, &host}) {
+        size_t lines = 0, start = 0;
+        for (size_t end; (end = text->find('\n', start)) != std::string::npos; start = end + 1) {
+            EXPECT_LE(end - start, 80u) << text->substr(start, end - start);
+            ++lines;
+        }
+        EXPECT_LT(lines, 60u);
+    }
+}
+
+TEST(CliOptions, NearestOptionOfItsOwnProgram) {
+    EXPECT_EQ(NearestOption("--amout", programVorn), "--amount");
+    EXPECT_EQ(NearestOption("--colour", programVorn), "");
+    EXPECT_EQ(NearestOption("--seeds", programVorn), "--seed");
+    EXPECT_EQ(NearestOption("--plugn", programVornhost), "--plugin");
 }
 
 TEST(CliOptions, HostProfileByNameOrNames) {
     CliOptions options;
     std::string error;
-    ASSERT_TRUE(
-        Parse({"--host-profile", "colour-bytes,no-handles", "a.png", "b.png"}, &options, &error))
+    ASSERT_TRUE(Parse({"--host-profile", "colour-bytes,no-handles", "a.png", "b.png"}, &options,
+                      &error, programVornhost))
         << error;
     EXPECT_EQ(options.hostProfile, "colour-bytes,no-handles");
     CliOptions unknown;
-    EXPECT_FALSE(Parse({"--host-profile=gimp", "a.png", "b.png"}, &unknown, &error));
+    EXPECT_FALSE(
+        Parse({"--host-profile=gimp", "a.png", "b.png"}, &unknown, &error, programVornhost));
     EXPECT_NE(error.find("--host-profile: no host profile 'gimp'"), std::string::npos) << error;
-    EXPECT_NE(HelpText("vornhost").find("--host-profile NAME"), std::string::npos);
-    EXPECT_NE(HelpText("vornhost").find("whole-filter-rect"), std::string::npos);
+    EXPECT_NE(HelpText(programVornhost).find("--host-profile NAME"), std::string::npos);
+    EXPECT_NE(HelpText(programVornhost).find("whole-filter-rect"), std::string::npos);
 }
 
 TEST(CliOptions, ResultCodesInPlainWords) {
     EXPECT_EQ(ResultText(memFullErr, 10), "the plug-in ran out of memory (result -108)");
     EXPECT_EQ(ResultText(filterBadParameters, -4),
-              "the plug-in refused the parameters (Amount -4) (result -30100)");
+              "--amount -4 is refused: Amount is the corridor width in pixels, 0 or more (default "
+              "10) (result -30100)");
     EXPECT_EQ(ResultText(-1, 10), "the plug-in failed with result code -1");
     EXPECT_NE(ResultText(errPlugInHostInsufficient, 10).find("-30900"), std::string::npos);
 }
