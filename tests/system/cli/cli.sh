@@ -81,7 +81,8 @@ if [ ! -s quiet.txt ]; then pass "no progress bar when stderr is no terminal"; e
 
 # --- Ctrl-C ----------------------------------------------------------------
 "$labcheck" make 5000 4000 3 8 big.png
-"$vorn" --seed 1 --amount 1 big.png big-out.png 2> interrupt.txt &
+# A script's background jobs ignore SIGINT, which vorn leaves ignored.
+env --default-signal=INT "$vorn" --seed 1 --amount 1 big.png big-out.png 2> interrupt.txt &
 pid=$!
 sleep 0.5
 kill -INT $pid

@@ -21,9 +21,6 @@ cleanup() {
 trap cleanup EXIT
 cd "$work" || exit 1
 
-# no_temporaries FOLDER: no ".vorn-*" file was left there.
-no_temporaries() { ! compgen -G "$1/.vorn-*" > /dev/null; }
-
 # one_error WHAT TEXT STATUS: the last run exited non-zero, below 128, with
 # one line "vorn: error: ...TEXT..." in stderr.txt.
 one_error() {

@@ -22,6 +22,9 @@ need_tool() {
     exit 77
 }
 
+# no_temporaries DIR: no temporary of vorn's (.vorn-*) is left in DIR.
+no_temporaries() { ! compgen -G "$1/.vorn-*" > /dev/null; }
+
 # need_commands COMMAND...: the script ends as skipped unless every
 # COMMAND is installed.
 need_commands() {

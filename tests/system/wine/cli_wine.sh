@@ -89,6 +89,20 @@ done
 host_run --seed 1 --plugin "$VORN_CROSS_DIR/$VORN_PLUGIN" sample.png named.png
 if "$labcheck" same plain.png named.png; then pass "--plugin loads the named file"; else fail "--plugin"; fi
 
+# --- its own help ---------------------------------------------------------
+host_run --help > help.txt 2>&1
+tr -d '\r' < help.txt > help-lf.txt
+lines=$(wc -l < help-lf.txt)
+if head -1 help-lf.txt | grep -q '^Usage: vornhost ' && [ "$lines" -lt 60 ] &&
+    [ "$(awk 'length > 80' help-lf.txt | wc -l)" -eq 0 ] &&
+    grep -q -- '--plugin PATH' help-lf.txt && grep -q -- '--list PLUGIN' help-lf.txt &&
+    grep -q "$VORN_PLUGIN" help-lf.txt && ! grep -q -- '--quality' help-lf.txt; then
+    pass "--help: vornhost's own text ($lines lines), naming $VORN_PLUGIN"
+else
+    fail "--help: $(head -3 help-lf.txt)"
+fi
+expect_error "--plugin that does not exist" o0.png --plugin absent.8bf sample.png o0.png
+
 # --- files that are no filter, and errors ---------------------------------
 cp "$host" not-a-filter.8bf
 expect_error "a program renamed .8bf" \
@@ -100,7 +114,8 @@ expect_error "a text file renamed .8bf" \
 mkdir lonely
 cp "$host" lonely/
 (cd lonely && run_wine 120 "./$VORN_HOST_EXE" ../sample.png ../o3.png) > /dev/null 2> lonely.txt
-if grep -q "^vornhost: error: cannot open .*$VORN_PLUGIN" lonely.txt && [ ! -e o3.png ]; then
+if grep -q "^vornhost: error: no plug-in .*$VORN_PLUGIN.*: put it beside this program, or name one with --plugin PATH" lonely.txt &&
+    [ ! -e o3.png ]; then
     pass "no plug-in beside the program: $(cat lonely.txt)"
 else
     fail "no plug-in beside the program: $(cat lonely.txt)"
