@@ -84,12 +84,13 @@ std::string HelpText(CliProgram program) {
                "  or:  vornhost [OPTION]... INPUT... -o DIR\n"
                "  or:  vornhost --list PLUGIN.8bf\n"
                "  or:  vornhost --about [--plugin PLUGIN.8bf]\n"
-               "Run a Photoshop-compatible filter plug-in (.8bf) on PNG files, as an image\n"
-               "editor replays a recorded filter step: by default the Vorn plug-in beside\n"
-               "this program (" +
+               "Run a Photoshop-compatible filter plug-in (.8bf) on image files, as an\n"
+               "image editor replays a recorded filter step: by default the Vorn plug-in\n"
+               "beside this program (" +
                std::string(sizeof(void*) == 8 ? "Vorn64.8bf" : "Vorn.8bf") +
-               "), which draws a labyrinth. INPUT and OUTPUT are\n"
-               "PNG files; - is standard input or output. INPUT is never changed.\n"
+               "), which draws a labyrinth. INPUT is PNG, JPEG,\n"
+               "TIFF, BMP or GIF, read by Windows' codecs; OUTPUT's name gives its format\n"
+               "(.png, .jpg, .tif); - is standard input or output. INPUT is never changed.\n"
                "\n"
                "Plug-in:\n"
                "      --plugin PATH    the filter .8bf to load\n"
@@ -102,12 +103,16 @@ std::string HelpText(CliProgram program) {
                "\n" + DrawingOptions() +
                "\n"
                "Selection:\n"
-               "      --mask MASK      filter where the gray PNG MASK (the image's size)\n"
+               "      --mask MASK      filter where the gray image MASK (the image's size)\n"
                "                       is not black; the labyrinth follows its outline\n"
                "\n"
                "Output:\n"
                "  -o, --output-dir DIR  write each INPUT into DIR (made if missing)\n"
-               "      --compression N  zlib level of the PNG, 0 to 9 (default " +
+               "      --format EXT     the output's format whatever its name: png, jpg, tif\n"
+               "      --quality N      JPEG quality, 1 to 100 (default " +
+               Number(defaultQuality) +
+               ")\n"
+               "      --compression N  zlib level of 16-bit PNG, 0 to 9 (default " +
                Number(defaultPngCompression) +
                ")\n"
                "\n" +
@@ -118,8 +123,7 @@ std::string HelpText(CliProgram program) {
                "                       the labyrinth of seed 1 over in.png\n"
                "  vornhost --plugin Other.8bf --dialog in.png out.png\n"
                "                       another filter, from its dialog\n"
-               "  vornhost --list Vorn.8bf\n"
-               "                       what the plug-in's property list says\n"
+
                "\n" +
                exitStatus;
     }

@@ -30,7 +30,7 @@ const OptionInfo knownOptions[] = {
     {"-o", true, bothHosts},
     {"--output-dir", true, bothHosts},
     {"--format", true, bothHosts},
-    {"--quality", true, vornOnly},
+    {"--quality", true, bothHosts},
     {"--compression", true, bothHosts},
     {"--progress", false, bothHosts},
     {"--no-progress", false, bothHosts},

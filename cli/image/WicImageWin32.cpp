@@ -100,7 +100,6 @@ int PngColourType(const std::vector<uint8_t>& bytes) {
 
 bool FormatAvailable(ImageFormat) { return true; }
 
-
 bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error) {
     const std::string& name = decoder->name;
     if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
@@ -116,21 +115,25 @@ bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error) {
     state->bytes.assign(decoder->signature, decoder->signature + decoder->signatureSize);
     uint8_t chunk[1 << 16];
     size_t got = 0;
-    while ((got = fread(chunk, 1, sizeof chunk, decoder->file)) > 0) state->bytes.insert(state->bytes.end(), chunk, chunk + got);
+    while ((got = fread(chunk, 1, sizeof chunk, decoder->file)) > 0)
+        state->bytes.insert(state->bytes.end(), chunk, chunk + got);
     if (ferror(decoder->file)) {
         *error = "cannot read " + name + ": " + strerror(errno);
         return false;
     }
-    HRESULT result = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                      reinterpret_cast<void**>(&state->factory));
+    HRESULT result =
+        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                         IID_IWICImagingFactory, reinterpret_cast<void**>(&state->factory));
     if (SUCCEEDED(result)) result = state->factory->CreateStream(&state->stream);
-    if (SUCCEEDED(result)) result = state->stream->InitializeFromMemory(state->bytes.data(), DWORD(state->bytes.size()));
+    if (SUCCEEDED(result))
+        result =
+            state->stream->InitializeFromMemory(state->bytes.data(), DWORD(state->bytes.size()));
     if (FAILED(result)) {
         *error = name + ": the system's image codecs are not available";
         return false;
     }
-    result = state->factory->CreateDecoderFromStream(state->stream, nullptr, WICDecodeMetadataCacheOnDemand,
-                                                     &state->decoder);
+    result = state->factory->CreateDecoderFromStream(
+        state->stream, nullptr, WICDecodeMetadataCacheOnDemand, &state->decoder);
     if (FAILED(result)) {
         ImageFormat known;
         if (FormatFromSignature(decoder->signature, decoder->signatureSize, &known))
@@ -208,8 +211,9 @@ bool OpenFormatDecoder(ImageDecoder* decoder, std::string* error) {
     if (!state->viaFour || IsEqualGUID(pixelFormat, four)) {
         state->source = state->frame;
     } else if (FAILED(result = state->factory->CreateFormatConverter(&state->converter)) ||
-               FAILED(result = state->converter->Initialize(
-                          state->frame, four, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
+               FAILED(result =
+                          state->converter->Initialize(state->frame, four, WICBitmapDitherTypeNone,
+                                                       nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
         *error = Damaged(name, result);
         return false;
     } else {
@@ -228,17 +232,18 @@ bool EncodeImage(FILE* file, const std::string& name, const ImageInfo& info, Ima
     // 8-bit colour goes blue first, the order Wine's PNG and JPEG encoders
     // take (rows are swapped on their way); 16-bit colour as it is.
     static const GUID* const layouts[2][5] = {
-        {nullptr, &GUID_WICPixelFormat8bppGray, &GUID_WICPixelFormat32bppBGRA, &GUID_WICPixelFormat24bppBGR,
-         &GUID_WICPixelFormat32bppBGRA},
-        {nullptr, &GUID_WICPixelFormat16bppGray, &GUID_WICPixelFormat64bppRGBA, &GUID_WICPixelFormat48bppRGB,
-         &GUID_WICPixelFormat64bppRGBA}};
+        {nullptr, &GUID_WICPixelFormat8bppGray, &GUID_WICPixelFormat32bppBGRA,
+         &GUID_WICPixelFormat24bppBGR, &GUID_WICPixelFormat32bppBGRA},
+        {nullptr, &GUID_WICPixelFormat16bppGray, &GUID_WICPixelFormat64bppRGBA,
+         &GUID_WICPixelFormat48bppRGB, &GUID_WICPixelFormat64bppRGBA}};
     // PNG the system's encoder cannot write right: gray with alpha (no such
     // layout in WIC) and 16-bit samples (Wine's encoder stores them in the
     // wrong byte order) go through the writer on zlib.
     if (format == imageFormatPng && (info.channels == 2 || info.bitDepth == 16))
         return EncodeZlibPng(file, name, info, rowAt, rowContext, options, progress, error);
     if (info.channels == 2) {
-        *error = "cannot write " + name + ": gray with alpha is written as PNG only; name a .png output";
+        *error =
+            "cannot write " + name + ": gray with alpha is written as PNG only; name a .png output";
         return false;
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
@@ -253,8 +258,8 @@ bool EncodeImage(FILE* file, const std::string& name, const ImageInfo& info, Ima
     IPropertyBag2* properties = nullptr;
     (void)unused;
     bool done = false;
-    HRESULT result = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                      reinterpret_cast<void**>(&factory));
+    HRESULT result = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IWICImagingFactory, reinterpret_cast<void**>(&factory));
     if (SUCCEEDED(result)) result = CreateStreamOnHGlobal(nullptr, TRUE, &memory);
     if (SUCCEEDED(result)) result = factory->CreateEncoder(container, nullptr, &encoder);
     if (SUCCEEDED(result)) result = encoder->Initialize(memory, WICBitmapEncoderNoCache);
@@ -285,7 +290,8 @@ bool EncodeImage(FILE* file, const std::string& name, const ImageInfo& info, Ima
         for (int32_t y = 0; y < info.height && SUCCEEDED(result) && !stopped; ++y) {
             const uint8_t* row = rowAt(rowContext, y);
             if (swapped) {
-                const size_t sample = size_t(info.bitDepth / 8), pixel = sample * size_t(info.channels);
+                const size_t sample = size_t(info.bitDepth / 8),
+                             pixel = sample * size_t(info.channels);
                 memcpy(scratch.data(), row, rowBytes);
                 for (size_t at = 0; at < rowBytes; at += pixel) {
                     memcpy(scratch.data() + at, row + at + 2 * sample, sample);
@@ -319,7 +325,8 @@ bool EncodeImage(FILE* file, const std::string& name, const ImageInfo& info, Ima
             *error = "cannot write " + name + ": the system's encoder failed (0x" + code + ")";
         }
     }
-    if (!done && error->empty()) *error = "cannot write " + name + ": the system's image codecs are not available";
+    if (!done && error->empty())
+        *error = "cannot write " + name + ": the system's image codecs are not available";
     Release(&properties);
     Release(&frame);
     Release(&encoder);

@@ -96,8 +96,8 @@ TEST(CliScale, EnlargedCellsBlendedBySelectionAndAlphaKept) {
         const int32 full = bytes == 1 ? 255 : 32768;
         HostImage image = Numbered(4, 4, 4, bytes);
         image.mask.assign(16, 255);
-        image.mask[0] = 0;     // unselected: kept
-        image.mask[5] = 128;   // partly selected: blended
+        image.mask[0] = 0;    // unselected: kept
+        image.mask[5] = 128;  // partly selected: blended
         HostImage small = Numbered(2, 2, 4, bytes);
         for (int32 row = 0; row < 2; ++row)
             for (int32 column = 0; column < 2; ++column)

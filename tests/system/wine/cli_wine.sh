@@ -96,7 +96,8 @@ lines=$(wc -l < help-lf.txt)
 if head -1 help-lf.txt | grep -q '^Usage: vornhost ' && [ "$lines" -lt 60 ] &&
     [ "$(awk 'length > 80' help-lf.txt | wc -l)" -eq 0 ] &&
     grep -q -- '--plugin PATH' help-lf.txt && grep -q -- '--list PLUGIN' help-lf.txt &&
-    grep -q "$VORN_PLUGIN" help-lf.txt && ! grep -q -- '--quality' help-lf.txt; then
+    grep -q "$VORN_PLUGIN" help-lf.txt && grep -q 'TIFF, BMP or GIF' help-lf.txt &&
+    ! grep -q 'webp' help-lf.txt; then
     pass "--help: vornhost's own text ($lines lines), naming $VORN_PLUGIN"
 else
     fail "--help: $(head -3 help-lf.txt)"
