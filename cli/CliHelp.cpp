@@ -154,6 +154,8 @@ std::string HelpText(CliProgram program) {
            " for TIFF)\n"
            "\n" +
            RunOptions() +
+           "      --host-profile NAME[,NAME]...  hand the plug-in what such a host\n" +
+           Wrapped("                       hands it (default photoshop):", HostProfileNames()) +
            "\n"
            "Examples:\n"
            "  vorn photo.jpg maze.png\n"

@@ -42,7 +42,7 @@ const OptionInfo knownOptions[] = {
     {"--list", true, vornhostOnly},
     {"--dialog", false, vornhostOnly},
     {"--about", false, vornhostOnly},
-    {"--host-profile", true, vornhostOnly},
+    {"--host-profile", true, bothHosts},
 };
 
 const OptionInfo* FindOption(const std::string& name) {

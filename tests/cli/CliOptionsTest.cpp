@@ -241,7 +241,7 @@ TEST(CliOptions, HelpDocumentsEveryOptionOfItsProgram) {
           "#rrrrggggbbbb", "rgb(r,g,b)",    "Examples:", "Exit status"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
-    for (const char* other : {"--plugin", "--list", "--dialog", "--about", "--host-profile"})
+    for (const char* other : {"--plugin", "--list", "--dialog", "--about"})
         EXPECT_EQ(help.find(other), std::string::npos) << other;
     EXPECT_EQ(help.find("Usage: vorn "), 0u);
     const std::string host = HelpText(programVornhost);
