@@ -48,10 +48,15 @@ void CloseWic(ImageDecoder* decoder) {
     CoUninitialize();
 }
 
-std::string Damaged(const std::string& name, HRESULT result) {
+// A codec's result as the system writes it: 0x88982F81.
+std::string ResultCode(HRESULT result) {
     char code[16];
-    snprintf(code, sizeof code, "%08lX", static_cast<unsigned long>(result));
-    return name + ": damaged or truncated image (codec error 0x" + code + ")";
+    snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+    return code;
+}
+
+std::string Damaged(const std::string& name, HRESULT result) {
+    return name + ": damaged or truncated image (codec error " + ResultCode(result) + ")";
 }
 
 bool DecodeRows(ImageDecoder* decoder, const RowTarget& target, std::string* error) {
@@ -319,11 +324,9 @@ bool EncodeImage(FILE* file, const std::string& name, const ImageInfo& info, Ima
                 GlobalUnlock(global);
             }
         }
-        if (!done && error->empty()) {
-            char code[16];
-            snprintf(code, sizeof code, "%08lX", static_cast<unsigned long>(result));
-            *error = "cannot write " + name + ": the system's encoder failed (0x" + code + ")";
-        }
+        if (!done && error->empty())
+            *error = "cannot write " + name + ": the system's encoder failed (" +
+                     ResultCode(result) + ")";
     }
     if (!done && error->empty())
         *error = "cannot write " + name + ": the system's image codecs are not available";

@@ -28,13 +28,6 @@ cd "$work" || exit 1
 
 # tag FILE TAG: the tag's value as exiftool prints it.
 tag() { exiftool -s3 -"$2" "$1" 2> /dev/null; }
-# same_outside A B MASK: A and B are equal wherever MASK is black.
-same_outside() {
-    convert "$1" \( "$3" -negate \) -compose Multiply -composite -depth 8 a-out.png &&
-        convert "$2" \( "$3" -negate \) -compose Multiply -composite -depth 8 b-out.png &&
-        [ "$(compare -metric AE a-out.png b-out.png null: 2>&1)" = "0" ]
-}
-
 # --- a camera JPEG ---------------------------------------------------------
 convert -size 160x120 gradient:red-blue -quality 95 plain.jpg
 convert plain.jpg -profile "$profile" photo.jpg

@@ -25,6 +25,13 @@ need_tool() {
 # no_temporaries DIR: no temporary of vorn's (.vorn-*) is left in DIR.
 no_temporaries() { ! compgen -G "$1/.vorn-*" > /dev/null; }
 
+# same_outside A B MASK: A and B are equal wherever MASK is black.
+same_outside() {
+    convert "$1" \( "$3" -negate \) -compose Multiply -composite -depth 8 a-out.png &&
+        convert "$2" \( "$3" -negate \) -compose Multiply -composite -depth 8 b-out.png &&
+        [ "$(compare -metric AE a-out.png b-out.png null: 2>&1)" = "0" ]
+}
+
 # need_commands COMMAND...: the script ends as skipped unless every
 # COMMAND is installed.
 need_commands() {
